@@ -1,0 +1,5 @@
+// The sort options command.
+
+#include "main/Form1.h"
+
+void TForm1::ChooseSortOrder() {}

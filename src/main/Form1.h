@@ -1,0 +1,189 @@
+#pragma once
+// The file list window: owns the entries of the current directory, the page
+// state, the settings and histories, and every command's event handler. Its
+// methods are implemented across the modules of the concern they belong to.
+
+#include "main/DataRec.h"
+#include "main/FolderWatcher.h"
+#include "ui/Application.h"
+#include "ui/Controls.h"
+#include "ui/Form.h"
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+inline const wchar_t* const NormalCaption = L"-Varnis 10.4 CE- Pelmo[Ver1.4]";
+
+// Colours of the list and the header (RGB).
+inline constexpr COLORREF WindowColor = RGB(0, 0, 99);
+inline constexpr COLORREF clWhite = RGB(255, 255, 255);
+inline constexpr COLORREF clCyan = RGB(0, 255, 255);
+inline constexpr COLORREF clYellow = RGB(255, 255, 0);
+inline constexpr COLORREF clGreen = RGB(0, 255, 0);
+inline constexpr COLORREF clMagenta = RGB(255, 0, 255);
+inline constexpr COLORREF clBlack = RGB(0, 0, 0);
+inline constexpr COLORREF clGray = RGB(128, 128, 128);
+
+class TDropTarget;
+
+class TForm1 : public ui::Form {
+  public:
+    // `iniPath` empty: the settings file beside the executable.
+    explicit TForm1(std::wstring iniPath = L"");
+    ~TForm1() override;
+
+    // Entries and page state.
+    TFileList FileList;
+    int PageLines = 1;
+    int PageTop = 0;
+    int CurIndex = 0;
+
+    // Window state.
+    std::wstring CurDir;
+    bool Busy = false;
+    bool DirChanged = false;
+    std::wstring PathText;
+
+    // Settings variables and lists.
+    std::wstring EditorPath;
+    std::array<std::wstring, 26> DriveDirs;
+    bool SortForward = true;
+    bool SortShlwapi = false;
+    uint8_t CopyMode = 5;
+    uint8_t SortKey = 1;
+    TStringList DirHistory;
+    TStringList ZipHistory;
+    TStringList QaccessDirList;
+    TStringList ResultList;
+    TStringList DropList;
+    TStringList MarkedNames;
+    std::wstring SearchWord;
+    std::wstring IniPath;
+
+    // Components.
+    std::unique_ptr<ui::Panel> Panel1, Panel2;
+    std::unique_ptr<ui::ListBox> LBox_Files;
+    std::unique_ptr<ui::StaticText> Label_Path, StaticText1, StaticText2, StaticText3;
+    std::unique_ptr<ui::StaticText> SText_Page, SText_Total, SText_Used, SText_Free, SText_Date;
+    std::unique_ptr<ui::StaticText> SText_Marked, SText_SizeM, SText_Files, SText_SizeA;
+    std::array<std::unique_ptr<ui::Panel>, 10> Splitters; // Splitter01 ... Splitter10
+    std::unique_ptr<ui::Timer> Timer1;
+    TplFolderWatcher DirWatcher;
+
+    // Shell and start-up.
+    void FormCreate();
+    void FormShow() override;
+    void FormResize() override;
+    void FormClose() override;
+    void FormDestroy();
+    void SetEachFont();
+    void CalcPageLines();
+    void ArrangeWindow();
+    void RefreshDir(bool drawPage);
+    void ChangeDir(bool drawPage);
+    void SelectFont();
+    // Applies a font to the window (the settings file and the font command).
+    void SetWindowFont(const ui::FontSpec& font);
+
+    // Scan.
+    void ScanDir();
+    void ClearFileList();
+    void SortFileList();
+
+    // Page.
+    void DrawPage();
+    void SelectLine(int k);
+    void ShowPageIndicator();
+    void LBox_FilesDrawItem(HDC dc, int index, const RECT& rect, UINT state);
+    // Puts the cursor on entry i: its page first, then the page drawn.
+    void PlaceCursor(int i);
+    // Brings CurIndex into the list and PageTop onto the cursor's page.
+    void NormalisePage();
+
+    // Header.
+    void ShowDriveSpace();
+    void ShowPath();
+    void ShowClock();
+    void ShowFileCount();
+    void ShowMarkedCount();
+    void ShowSizes();
+    void ShowTotalSize(int64_t size);
+    void ShowMarkedSize(int64_t size);
+
+    // Timer, refresh keeping marks, watcher.
+    void Timer1Timer();
+    void RefreshKeepMarks();
+    void DirWatcherChange(int event, const std::wstring& beforePath,
+                          const std::wstring& beforeName, const std::wstring& afterPath,
+                          const std::wstring& afterName);
+
+    // Settings file.
+    void ReadIniFile();
+    void WriteIniFile();
+
+    // Key dispatch.
+    void AppMessage(MSG& msg, bool& handled);
+    void LBox_FilesKeyDown(WORD& key, unsigned shift);
+    bool FormMouseWheel(int wheelDelta) override;
+    void LBox_FilesDblClick();
+
+    // Cursor and marks.
+    void CursorDown(bool forceRedraw);
+    void CursorUp(bool forceRedraw);
+    void PrevPage();
+    void NextPage();
+    void ToggleMark();
+    void InvertMarks();
+    void ClearOrMarkAll();
+
+    // Navigation.
+    bool EnterEntry();
+    void EnterCursorEntry();
+    void ChangeDrive();
+
+    // Sort options, search, launching.
+    void ChooseSortOrder();
+    void FindWord();
+    void FindNextWord();
+    void FindPrevWord();
+    void EditCursorFile();
+    void OpenCursorFile();
+    void OpenWithShell();
+    void NotSupported();
+
+    // File operations.
+    void CopyCommand();
+    void MoveCommand();
+    void DeleteCommand();
+    void DeleteCursorEntry();
+    void RenameCommand();
+    void MakeDirCommand();
+    void SelectQaccessDir();
+    void CompressToZip();
+    void LBox_FilesMouseDown(int x, int y);
+    void RegisterDropTarget();
+    void RevokeDropTarget();
+
+  protected:
+    LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+
+  private:
+    void CreateComponents();
+    std::unique_ptr<ui::StaticText> MakeText(HWND parent, int left, int top, int width,
+                                             int height, const wchar_t* text);
+};
+
+// The one main window, for the modules that need it (dialogs take its
+// caption and font).
+TForm1* MainForm();
+
+// The normal font colour of a list line (entry attributes; whether the line
+// shows "<dir>"), and whether an owner-draw state is the cursor line's.
+COLORREF LineFontColor(int32_t attr, bool showsDir);
+bool IsCursorLineState(UINT state);
+
+// The line height of a font: the pixel height of "0", measured on a scratch
+// bitmap.
+int LineHeight(HFONT font);

@@ -1,0 +1,5 @@
+// The compress command.
+
+#include "main/Form1.h"
+
+void TForm1::CompressToZip() {}

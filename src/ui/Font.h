@@ -1,0 +1,36 @@
+#pragma once
+// Font descriptions as the settings file stores them, and GDI fonts made from them.
+
+#include "win/Handle.h"
+
+#include <windows.h>
+
+#include <string>
+
+namespace ui {
+
+enum FontStyle : BYTE { StyleBold = 1, StyleItalic = 2, StyleUnderline = 4, StyleStrikeOut = 8 };
+
+struct FontSpec {
+    std::wstring Name = L"ＭＳ ゴシック";
+    BYTE CharSet = SHIFTJIS_CHARSET;
+    COLORREF Color = RGB(0, 0, 0);
+    int Size = 12; // points
+    BYTE Style = 0;
+    bool operator==(const FontSpec&) const = default;
+};
+
+// Pixel height of the characters for a size in points on the screen.
+int PointsToPixels(int points);
+win::UniqueFont CreateFontFrom(const FontSpec& spec);
+// The font as a LOGFONT, for the font selection dialog.
+LOGFONTW ToLogFont(const FontSpec& spec);
+FontSpec FromLogFont(const LOGFONTW& lf, int points, COLORREF color);
+
+// Shows the font selection dialog over `owner`; false when the user cancels.
+bool ChooseFontDialog(HWND owner, FontSpec& spec);
+
+// Width and height of `text` in `font`, measured on a scratch DC.
+SIZE MeasureText(HFONT font, const std::wstring& text);
+
+} // namespace ui
