@@ -2,10 +2,11 @@
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 export WINEPREFIX="$repo/.wine"
 export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
+# No Mono/Gecko installers, and no debugger that waits for a user after a crash.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
 # Our users run a Japanese system: code page 932, yyyy/M/d dates, H:mm:ss times.
 export LANG=ja_JP.UTF-8
-export LC_ALL=ja_JP.UTF-8
+export LC_ALL=ja_JP.UTF-8 2>/dev/null
 build_dir="$repo/build"
 
 # Starts Xvfb on a free display unless one is given; sets DISPLAY and xvfb_pid.

@@ -3,8 +3,9 @@
 #include "main/Form1.h"
 
 void TForm1::ReadIniFile() {
-    if (CurDir.empty())
-        CurDir = L"C:\\";
+    wchar_t buf[2048];
+    GetPrivateProfileStringW(L"Parameter", L"fDir", L"C:\\", buf, 2048, IniPath.c_str());
+    CurDir = buf;
 }
 
 void TForm1::WriteIniFile() {}
