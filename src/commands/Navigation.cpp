@@ -4,4 +4,6 @@
 
 void TForm1::EnterCursorEntry() {}
 void TForm1::ChangeDrive() {}
-bool TForm1::EnterEntry() { return false; }
+bool TForm1::EnterEntry() {
+    return false;
+}

@@ -115,9 +115,8 @@ class TForm1 : public ui::Form {
     // Timer, refresh keeping marks, watcher.
     void Timer1Timer();
     void RefreshKeepMarks();
-    void DirWatcherChange(int event, const std::wstring& beforePath,
-                          const std::wstring& beforeName, const std::wstring& afterPath,
-                          const std::wstring& afterName);
+    void DirWatcherChange(int event, const std::wstring& beforePath, const std::wstring& beforeName,
+                          const std::wstring& afterPath, const std::wstring& afterName);
 
     // Settings file.
     void ReadIniFile();
@@ -171,8 +170,8 @@ class TForm1 : public ui::Form {
 
   private:
     void CreateComponents();
-    std::unique_ptr<ui::StaticText> MakeText(HWND parent, int left, int top, int width,
-                                             int height, const wchar_t* text);
+    std::unique_ptr<ui::StaticText> MakeText(HWND parent, int left, int top, int width, int height,
+                                             const wchar_t* text);
 };
 
 // The one main window, for the modules that need it (dialogs take its
