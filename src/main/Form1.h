@@ -141,6 +141,8 @@ class TForm1 : public ui::Form {
     bool EnterEntry();
     void EnterCursorEntry();
     void ChangeDrive();
+    // "[ C D E ]": the letters of the drives in the mask (bit 0 = A).
+    static std::wstring DriveListText(DWORD drives = GetLogicalDrives());
 
     // Sort options, search, launching.
     void ChooseSortOrder();
