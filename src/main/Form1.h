@@ -167,6 +167,19 @@ class TForm1 : public ui::Form {
     void RegisterDropTarget();
     void RevokeDropTarget();
 
+    // Delete, rename and make directory.
+    // Deletes entry i on disk and takes it out of FileList; false when a
+    // file could not be deleted (the entry stays, with its mark).
+    bool DeleteEntry(int i);
+    void ClampCursor();
+    // Renames the entry named MakeDirText to the answer in MakeDirResult;
+    // the new name, or empty when nothing was renamed.
+    std::wstring RenameEntry();
+    // CurDir + the last path component of MakeDirResult.
+    std::wstring NameFromInput() const;
+    // PageTop and CurIndex onto the entry of that name, when there is one.
+    void PlaceCursorOnName(const std::wstring& name);
+
   protected:
     LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
 
