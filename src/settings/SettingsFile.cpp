@@ -166,11 +166,15 @@ void IniWriter::Boolean(const wchar_t* section, const std::wstring& key, bool va
 }
 
 void IniWriter::EraseSection(const wchar_t* section) {
-    Check(WritePrivateProfileStringW(section, nullptr, nullptr, path_.c_str()));
+    // Wine answers FALSE for a section that is not there. The result is not
+    // needed: a file that cannot be written fails at the next value.
+    WritePrivateProfileStringW(section, nullptr, nullptr, path_.c_str());
 }
 
 void IniWriter::Flush() {
-    Check(WritePrivateProfileStringW(nullptr, nullptr, nullptr, path_.c_str()));
+    // Wine answers FALSE to the flush call whatever happens; every value has
+    // already been checked as it was written.
+    WritePrivateProfileStringW(nullptr, nullptr, nullptr, path_.c_str());
 }
 
 bool CreateUnicodeIniFile(const std::wstring& path) {
