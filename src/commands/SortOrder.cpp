@@ -251,7 +251,9 @@ class KeyTable {
                 break;
             Run run{static_cast<uint32_t>(at), static_cast<uint32_t>(n), false, false, 0};
             std::wstring_view s = text.substr(at, n);
-            if (IsDigitRun(s)) {
+            // A run of the split pattern is all digits or all non-digits, so its
+            // first code unit answers what "\d+" would, without a second match.
+            if (s[0] >= L'0' && s[0] <= L'9') {
                 run.digits = true;
                 run.overflow = !DigitValue(s, run.value);
             }
