@@ -22,8 +22,10 @@ std::string Utf16Bytes(const std::wstring& text) {
 // The file's text: UTF-16LE after a byte-order mark, otherwise the ANSI code page.
 std::wstring ReadText(const std::string& bytes) {
     if (bytes.rfind(Bom, 0) == 0)
-        return std::wstring(reinterpret_cast<const wchar_t*>(bytes.data() + 2), (bytes.size() - 2) / 2);
-    int n = MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+        return std::wstring(reinterpret_cast<const wchar_t*>(bytes.data() + 2),
+                            (bytes.size() - 2) / 2);
+    int n =
+        MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
     std::wstring text(static_cast<size_t>(n), L'\0');
     MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), text.data(), n);
     return text;
@@ -80,7 +82,8 @@ class SettingsFile : public ::testing::Test {
     std::string Bytes() const { return dir.Read(L"PELMO.INI"); }
     std::wstring Value(const wchar_t* section, const std::wstring& key) const {
         wchar_t buf[4096];
-        DWORD n = GetPrivateProfileStringW(section, key.c_str(), L"<missing>", buf, 4096, ini.c_str());
+        DWORD n =
+            GetPrivateProfileStringW(section, key.c_str(), L"<missing>", buf, 4096, ini.c_str());
         return std::wstring(buf, n);
     }
 };
@@ -107,7 +110,7 @@ TEST_F(SettingsFile, NoFileGivesDefaultsAndCloseWritesEveryKeyAsUtf16) {
     ASSERT_EQ(bytes.substr(0, 2), Bom) << "created as UTF-16LE";
     std::wstring text = ReadText(bytes);
     EXPECT_EQ(Sections(text), (std::vector<std::wstring>{L"Window", L"Parameter", L"Font",
-                                                          L"QaccssList", L"LogHistL", L"ZipHistL"}));
+                                                         L"QaccssList", L"LogHistL", L"ZipHistL"}));
     EXPECT_NE(text.find(L"Name=ＭＳ ゴシック"), std::wstring::npos) << "no ? in the font name";
     for (int i = 0; i < 26; ++i)
         EXPECT_EQ(Value(L"Parameter", L"dLst" + std::to_wstring(i)), L"") << i;
@@ -149,7 +152,8 @@ TEST_F(SettingsFile, ReadsValuesAsTheirTypesSay) {
          }},
         {"booleans", L"[Parameter]\r\nF_Forward=0\r\nF_Shlwapi=1\r\n",
          [](TForm1& f) { EXPECT_TRUE(!f.SortForward && f.SortShlwapi); }},
-        {"font style and colour", L"[Font]\r\nStyle=3\r\nColor=255\r\nSize=20\r\nName=IPAGothic\r\n",
+        {"font style and colour",
+         L"[Font]\r\nStyle=3\r\nColor=255\r\nSize=20\r\nName=IPAGothic\r\n",
          [](TForm1& f) {
              EXPECT_EQ(f.Font().Style, ui::StyleBold | ui::StyleItalic);
              EXPECT_EQ(f.Font().Color, RGB(255, 0, 0));
@@ -168,19 +172,23 @@ TEST_F(SettingsFile, ReadsValuesAsTheirTypesSay) {
          }},
         {"UNC path unchanged", L"[Parameter]\r\nfDir=\\\\server\\share\\x\\\r\n",
          [](TForm1& f) { EXPECT_EQ(f.CurDir, L"\\\\server\\share\\x\\"); }},
-        {"150 entries all loaded", zip150, [](TForm1& f) {
+        {"150 entries all loaded", zip150,
+         [](TForm1& f) {
              ASSERT_EQ(f.ZipHistory.size(), 150u);
              EXPECT_EQ(f.ZipHistory[149], L"C:\\z\\149.zip");
          }},
         {"missing keys, empty values and missing directories skipped",
          L"[LogHistL]\r\nNumberOfList=5\r\nList0=" + a + L"\r\nList2=\r\nList3=" + b +
              L"\r\nList4=" + dirs.Path(L"gone\\") + L"\r\n",
-         [&](TForm1& f) { EXPECT_EQ(f.DirHistory, (TStringList{a, b})); }},
+         [&](TForm1& f) {
+             EXPECT_EQ(f.DirHistory, (TStringList{a, b}));
+         }},
         {"case-insensitive duplicates load once, as the first",
          L"[QaccssList]\r\nNumberOfList=2\r\nList0=" + a + L"\r\nList1=" + lowerA + L"\r\n",
          [&](TForm1& f) { EXPECT_EQ(f.QaccessDirList, (TStringList{a})); }},
         {"archive names are not tested for existence",
-         L"[ZipHistL]\r\nNumberOfList=-1\r\nList0=x.zip\r\n[QaccssList]\r\nNumberOfList=1\r\nList0=" +
+         L"[ZipHistL]\r\nNumberOfList=-1\r\nList0=x.zip\r\n[QaccssList]\r\nNumberOfList="
+         L"1\r\nList0=" +
              dirs.Path(L"gone\\") + L"\r\n",
          [](TForm1& f) { EXPECT_TRUE(f.ZipHistory.empty() && f.QaccessDirList.empty()); }},
         {"window bounds", L"[Window]\r\nLeft=40\r\nTop=30\r\nHeight=600\r\nWidth=900\r\n",
@@ -205,7 +213,9 @@ TEST_F(SettingsFile, CloseWritesBackWhatWasReadAndWhatChanged) {
     start.Dir(L"日本語");
     std::wstring jp = start.Path(L"日本語\\");
     WriteIni(L"[Window]\r\nLeft=40\r\nTop=30\r\nHeight=600\r\nWidth=900\r\nExtra=w\r\n"
-             L"[Parameter]\r\nfDir=" + jp + L"\r\ncMode=261\r\nMine=kept\r\n"
+             L"[Parameter]\r\nfDir=" +
+             jp +
+             L"\r\ncMode=261\r\nMine=kept\r\n"
              L"[Other]\r\nk=v\r\n"
              L"[Font]\r\nName=ＭＳ ゴシック\r\nOdd=1\r\n"
              L"[LogHistL]\r\nJunk=1\r\nNumberOfList=0\r\n");
@@ -220,7 +230,7 @@ TEST_F(SettingsFile, CloseWritesBackWhatWasReadAndWhatChanged) {
     EXPECT_EQ(bytes.substr(0, 2), Bom);
     std::wstring text = ReadText(bytes);
     EXPECT_EQ(Sections(text), (std::vector<std::wstring>{L"Window", L"Parameter", L"Other", L"Font",
-                                                          L"QaccssList", L"LogHistL", L"ZipHistL"}));
+                                                         L"QaccssList", L"LogHistL", L"ZipHistL"}));
     EXPECT_EQ(Value(L"Window", L"Extra"), L"w");
     EXPECT_EQ(Value(L"Parameter", L"Mine"), L"kept");
     EXPECT_EQ(Value(L"Other", L"k"), L"v");
@@ -259,7 +269,8 @@ TEST_F(SettingsFile, ExistingAnsiFileKeepsItsEncoding) {
 // whose name is taken by a directory (the profile functions cannot write it).
 TEST_F(SettingsFile, FailedWriteIsReportedWithThePathAndTheWindowStillCloses) {
     dir.Dir(L"taken\\PELMO.INI");
-    for (std::wstring unwritable : {dir.Path(L"missing\\PELMO.INI"), dir.Path(L"taken\\PELMO.INI")}) {
+    for (std::wstring unwritable :
+         {dir.Path(L"missing\\PELMO.INI"), dir.Path(L"taken\\PELMO.INI")}) {
         SCOPED_TRACE(Narrow(unwritable));
         SettingsWindow w(unwritable, false);
         w.Close();
@@ -283,9 +294,15 @@ TEST(SettingsPath, IntegerText) {
         bool ok;
         int value;
     };
-    for (auto c : std::vector<Case>{{L"12", true, 12},   {L"-5", true, -5}, {L"0x1F", true, 31},
-                                    {L"0XfF", true, 255}, {L"", false, 0},  {L"abc", false, 0},
-                                    {L"12abc", false, 0}, {L"0x", false, 0}, {L"99999999999", false, 0}}) {
+    for (auto c : std::vector<Case>{{L"12", true, 12},
+                                    {L"-5", true, -5},
+                                    {L"0x1F", true, 31},
+                                    {L"0XfF", true, 255},
+                                    {L"", false, 0},
+                                    {L"abc", false, 0},
+                                    {L"12abc", false, 0},
+                                    {L"0x", false, 0},
+                                    {L"99999999999", false, 0}}) {
         int v = 0;
         EXPECT_EQ(ParseIniInteger(c.text, v), c.ok) << Narrow(c.text);
         if (c.ok) {

@@ -59,7 +59,9 @@ std::vector<std::wstring> NamesOf(const std::vector<Spec>& specs) {
     return names;
 }
 
-SortOptions Opt(uint8_t key, bool forward, bool shlwapi) { return SortOptions{key, forward, shlwapi}; }
+SortOptions Opt(uint8_t key, bool forward, bool shlwapi) {
+    return SortOptions{key, forward, shlwapi};
+}
 
 double Day(int y, int m, int d, int h = 0, int mi = 0, int s = 0) {
     return EncodeDateTime(y, m, d, h, mi, s, 0);
@@ -73,43 +75,75 @@ struct OrderCase {
 
 TEST(SortOrder, OrdersTheCasesOfEachKeyDirectionAndNaturalOrder) {
     const std::vector<OrderCase> cases = {
-        {"natural 2: digit runs by value", Opt(skName, true, false),
-         {{L"file2"}, {L"file10"}}},
-        {"natural 2: equal numbers, whole names decide", Opt(skName, true, false),
+        {"natural 2: digit runs by value", Opt(skName, true, false), {{L"file2"}, {L"file10"}}},
+        {"natural 2: equal numbers, whole names decide",
+         Opt(skName, true, false),
          {{L"a01"}, {L"a1"}}},
         {"natural 2: case matters", Opt(skName, true, false), {{L"Zeta"}, {L"alpha"}}},
         {"natural 2: prefix first", Opt(skName, true, false), {{L"abc"}, {L"abc1"}}},
         {"natural 2: digits before letters", Opt(skName, true, false), {{L"1x"}, {L"x"}}},
-        {"natural 2: other Unicode digits are no digits", Opt(skName, true, false),
+        {"natural 2: other Unicode digits are no digits",
+         Opt(skName, true, false),
          {{L"a10"}, {L"a\u0663"}, {L"a\uFF11"}}},
         {"natural 1: case ignored", Opt(skName, true, true), {{L"alpha"}, {L"Zeta"}}},
         {"natural 1: digit runs by value", Opt(skName, true, true), {{L"file2"}, {L"file10"}}},
-        {"size ascending, natural 2", Opt(skSize, true, false),
-         {{L"dirB", Dir}, {L"dirC", Dir}, {L"z", 0, 9}, {L"a", 0, 10}, {L"b", 0, 10}, {L"c", 0, 100}}},
-        {"size ascending, natural 1", Opt(skSize, true, true),
+        {"size ascending, natural 2",
+         Opt(skSize, true, false),
+         {{L"dirB", Dir},
+          {L"dirC", Dir},
+          {L"z", 0, 9},
+          {L"a", 0, 10},
+          {L"b", 0, 10},
+          {L"c", 0, 100}}},
+        {"size ascending, natural 1",
+         Opt(skSize, true, true),
          {{L"z", 0, 9}, {L"a", 0, 10}, {L"b", 0, 10}, {L"c", 0, 100}}},
-        {"size descending: equal sizes by name, descending", Opt(skSize, false, false),
-         {{L"dirC", Dir}, {L"dirB", Dir}, {L"c", 0, 100}, {L"b", 0, 10}, {L"a", 0, 10}, {L"z", 0, 9}}},
-        {"extension: by extension, then name; no extension last", Opt(skExtension, true, false),
+        {"size descending: equal sizes by name, descending",
+         Opt(skSize, false, false),
+         {{L"dirC", Dir},
+          {L"dirB", Dir},
+          {L"c", 0, 100},
+          {L"b", 0, 10},
+          {L"a", 0, 10},
+          {L"z", 0, 9}}},
+        {"extension: by extension, then name; no extension last",
+         Opt(skExtension, true, false),
          {{L"zdir", Dir}, {L"a.doc"}, {L"b.doc"}, {L"a.txt"}, {L"1readme"}, {L"Makefile"}}},
-        {"extension descending", Opt(skExtension, false, false),
+        {"extension descending",
+         Opt(skExtension, false, false),
          {{L"Makefile"}, {L"1readme"}, {L"a.txt"}, {L"b.doc"}, {L"a.doc"}}},
-        {"directories first, by attribute bits, both ways (ascending)", Opt(skName, true, false),
-         {{L".."}, {L"s", Dir | Hidden | System}, {L"h", Dir | Hidden}, {L"a", Dir}, {L"b", Dir},
+        {"directories first, by attribute bits, both ways (ascending)",
+         Opt(skName, true, false),
+         {{L".."},
+          {L"s", Dir | Hidden | System},
+          {L"h", Dir | Hidden},
+          {L"a", Dir},
+          {L"b", Dir},
           {L"A.txt"}}},
-        {"directories first, by attribute bits, both ways (descending)", Opt(skName, false, false),
-         {{L".."}, {L"s", Dir | Hidden | System}, {L"h", Dir | Hidden}, {L"b", Dir}, {L"a", Dir},
+        {"directories first, by attribute bits, both ways (descending)",
+         Opt(skName, false, false),
+         {{L".."},
+          {L"s", Dir | Hidden | System},
+          {L"h", Dir | Hidden},
+          {L"b", Dir},
+          {L"a", Dir},
           {L"A.txt"}}},
-        {"descending reverses inside each group only", Opt(skName, false, true),
+        {"descending reverses inside each group only",
+         Opt(skName, false, true),
          {{L".."}, {L"zz", Dir}, {L"aa", Dir}, {L"file10"}, {L"file2"}, {L"alpha"}}},
         // Locale: the test process runs with LANG=ja_JP.UTF-8 (short date yyyy/M/d):
         // the date text is chronological, and midnight shows no time at all.
-        {"date ascending, year-first locale", Opt(skDate, true, false),
-         {{L"d", Dir, 0, Day(2024, 1, 1)}, {L"old", 0, 0, Day(2023, 12, 31, 23, 59, 59)},
-          {L"midnight", 0, 0, Day(2024, 2, 3)}, {L"later", 0, 0, Day(2024, 2, 3, 0, 0, 1)},
+        {"date ascending, year-first locale",
+         Opt(skDate, true, false),
+         {{L"d", Dir, 0, Day(2024, 1, 1)},
+          {L"old", 0, 0, Day(2023, 12, 31, 23, 59, 59)},
+          {L"midnight", 0, 0, Day(2024, 2, 3)},
+          {L"later", 0, 0, Day(2024, 2, 3, 0, 0, 1)},
           {L"dec", 0, 0, Day(2024, 12, 1, 9)}}},
-        {"date descending, natural 1", Opt(skDate, false, true),
-         {{L"dec", 0, 0, Day(2024, 12, 1, 9)}, {L"later", 0, 0, Day(2024, 2, 3, 0, 0, 1)},
+        {"date descending, natural 1",
+         Opt(skDate, false, true),
+         {{L"dec", 0, 0, Day(2024, 12, 1, 9)},
+          {L"later", 0, 0, Day(2024, 2, 3, 0, 0, 1)},
           {L"midnight", 0, 0, Day(2024, 2, 3)}}},
     };
     for (const auto& c : cases)
@@ -117,8 +151,10 @@ TEST(SortOrder, OrdersTheCasesOfEachKeyDirectionAndNaturalOrder) {
 }
 
 TEST(SortOrder, ParentStaysFirstAndDirectoriesBeforeFilesUnderEverySetting) {
-    std::vector<Spec> specs = {{L"b.txt", 0, 5, Day(2020, 1, 1)}, {L"a", Dir, 0, Day(2021, 1, 1)},
-                               {L"..", Dir, 0, Day(2025, 1, 1)}, {L"c", Dir | Hidden, 0, 0},
+    std::vector<Spec> specs = {{L"b.txt", 0, 5, Day(2020, 1, 1)},
+                               {L"a", Dir, 0, Day(2021, 1, 1)},
+                               {L"..", Dir, 0, Day(2025, 1, 1)},
+                               {L"c", Dir | Hidden, 0, 0},
                                {L"a.doc", 0, 7, Day(2019, 1, 1)}};
     for (uint8_t key : {0, 1, 2, 3, 7})
         for (bool forward : {true, false})
@@ -206,7 +242,8 @@ TEST(SortOrder, InconsistentComparisonEndsWithinTheList) {
             EXPECT_EQ(names, expected) << "the sort keeps every entry exactly once";
             auto first = std::find_if(list.begin() + 1, list.end(),
                                       [](const auto& e) { return !(e->FileAttr & Dir); });
-            EXPECT_TRUE(std::all_of(first, list.end(), [](const auto& e) { return !(e->FileAttr & Dir); }));
+            EXPECT_TRUE(
+                std::all_of(first, list.end(), [](const auto& e) { return !(e->FileAttr & Dir); }));
         }
 }
 
