@@ -16,16 +16,16 @@ constexpr int32_t Dir = FILE_ATTRIBUTE_DIRECTORY;
 constexpr int32_t Hidden = FILE_ATTRIBUTE_HIDDEN;
 constexpr int32_t System = FILE_ATTRIBUTE_SYSTEM;
 
-struct Spec {
+struct EntryDef {
     std::wstring name;
     int32_t attr = 0;
     int64_t size = 0;
     double date = 0;
 };
 
-TFileList MakeList(const std::vector<Spec>& specs) {
+TFileList MakeList(const std::vector<EntryDef>& defs) {
     TFileList list;
-    for (const auto& s : specs) {
+    for (const auto& s : defs) {
         auto e = std::make_unique<TDataRec>();
         e->FileName = s.name;
         e->FileAttr = s.attr;
@@ -43,18 +43,18 @@ std::vector<std::wstring> Names(const TFileList& list) {
     return names;
 }
 
-std::vector<std::wstring> Sorted(std::vector<Spec> specs, SortOptions options) {
+std::vector<std::wstring> Sorted(std::vector<EntryDef> defs, SortOptions options) {
     // Start from the reverse of the expected order, so that a sort that does
     // nothing fails.
-    std::reverse(specs.begin(), specs.end());
-    TFileList list = MakeList(specs);
+    std::reverse(defs.begin(), defs.end());
+    TFileList list = MakeList(defs);
     SortEntries(list, options);
     return Names(list);
 }
 
-std::vector<std::wstring> NamesOf(const std::vector<Spec>& specs) {
+std::vector<std::wstring> NamesOf(const std::vector<EntryDef>& defs) {
     std::vector<std::wstring> names;
-    for (const auto& s : specs)
+    for (const auto& s : defs)
         names.push_back(s.name);
     return names;
 }
@@ -70,7 +70,7 @@ double Day(int y, int m, int d, int h = 0, int mi = 0, int s = 0) {
 struct OrderCase {
     const char* what;
     SortOptions options;
-    std::vector<Spec> expected; // in the expected order
+    std::vector<EntryDef> expected; // in the expected order
 };
 
 TEST(SortOrder, OrdersTheCasesOfEachKeyDirectionAndNaturalOrder) {
@@ -151,15 +151,15 @@ TEST(SortOrder, OrdersTheCasesOfEachKeyDirectionAndNaturalOrder) {
 }
 
 TEST(SortOrder, ParentStaysFirstAndDirectoriesBeforeFilesUnderEverySetting) {
-    std::vector<Spec> specs = {{L"b.txt", 0, 5, Day(2020, 1, 1)},
-                               {L"a", Dir, 0, Day(2021, 1, 1)},
-                               {L"..", Dir, 0, Day(2025, 1, 1)},
-                               {L"c", Dir | Hidden, 0, 0},
-                               {L"a.doc", 0, 7, Day(2019, 1, 1)}};
+    std::vector<EntryDef> defs = {{L"b.txt", 0, 5, Day(2020, 1, 1)},
+                                  {L"a", Dir, 0, Day(2021, 1, 1)},
+                                  {L"..", Dir, 0, Day(2025, 1, 1)},
+                                  {L"c", Dir | Hidden, 0, 0},
+                                  {L"a.doc", 0, 7, Day(2019, 1, 1)}};
     for (uint8_t key : {0, 1, 2, 3, 7})
         for (bool forward : {true, false})
             for (bool shlwapi : {true, false}) {
-                auto names = Sorted(specs, Opt(key, forward, shlwapi));
+                auto names = Sorted(defs, Opt(key, forward, shlwapi));
                 EXPECT_EQ(names[0], L"..");
                 EXPECT_EQ(names[1], L"c") << "hidden directory before the plain one";
                 EXPECT_EQ(names[2], L"a");
@@ -221,21 +221,21 @@ TEST(SortOrder, TwentyDigitRunMakesThePairEqualOnlyInNaturalOrder2) {
 // the x<n> are ordered among themselves.
 TEST(SortOrder, InconsistentComparisonEndsWithinTheList) {
     std::mt19937 rng(7);
-    std::vector<Spec> specs = {{L"..", Dir}};
+    std::vector<EntryDef> defs = {{L"..", Dir}};
     for (int i = 0; i < 3000; ++i) {
         std::wstring name = L"x";
         if (rng() % 3 == 0)
             name += L"98765432109876543210" + std::to_wstring(rng() % 100);
         else
             name += std::to_wstring(rng() % 500);
-        specs.push_back({name + L"_" + std::to_wstring(i), rng() % 4 == 0 ? Dir : 0, i % 13});
+        defs.push_back({name + L"_" + std::to_wstring(i), rng() % 4 == 0 ? Dir : 0, i % 13});
     }
     for (uint8_t key : {1, 2})
         for (bool forward : {true, false}) {
-            TFileList list = MakeList(specs);
+            TFileList list = MakeList(defs);
             SortEntries(list, Opt(key, forward, false));
             auto names = Names(list);
-            auto expected = NamesOf(specs);
+            auto expected = NamesOf(defs);
             EXPECT_EQ(names.front(), L"..");
             std::sort(names.begin(), names.end());
             std::sort(expected.begin(), expected.end());
@@ -253,21 +253,21 @@ TEST(SortOrder, SortedListIsOrderedByCompareEntriesUnderEverySetting) {
     std::mt19937 rng(11);
     const wchar_t* stems[] = {L"a", L"B", L"file", L"File", L"x-", L"", L"img_"};
     const wchar_t* exts[] = {L"", L".txt", L".TXT", L".doc", L".7z", L"."};
-    std::vector<Spec> specs = {{L"..", Dir}};
+    std::vector<EntryDef> defs = {{L"..", Dir}};
     for (int i = 0; i < 70; ++i) {
         std::wstring name = stems[rng() % 7] + std::to_wstring(rng() % 120);
         if (rng() % 2)
             name += L"v" + std::wstring(rng() % 3, L'0') + std::to_wstring(rng() % 9);
         name += exts[rng() % 6];
         int32_t attr = rng() % 5 == 0 ? (Dir | static_cast<int32_t>(rng() % 8)) : 0;
-        specs.push_back({name, attr, attr & Dir ? 0 : rng() % 40,
-                         Day(2024, 1 + rng() % 12, 1 + rng() % 28, rng() % 3, 0, 0)});
+        defs.push_back({name, attr, attr & Dir ? 0 : rng() % 40,
+                        Day(2024, 1 + rng() % 12, 1 + rng() % 28, rng() % 3, 0, 0)});
     }
     for (uint8_t key : {0, 1, 2, 3})
         for (bool forward : {true, false})
             for (bool shlwapi : {true, false}) {
                 SortOptions o = Opt(key, forward, shlwapi);
-                TFileList list = MakeList(specs);
+                TFileList list = MakeList(defs);
                 SortEntries(list, o);
                 for (size_t i = 0; i < list.size(); ++i)
                     for (size_t j = i + 1; j < list.size(); ++j)
