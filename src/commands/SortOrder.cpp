@@ -51,7 +51,9 @@ RunPatterns& Patterns() {
     return patterns;
 }
 
-PCRE2_SPTR Subject(std::wstring_view text) { return reinterpret_cast<PCRE2_SPTR>(text.data()); }
+PCRE2_SPTR Subject(std::wstring_view text) {
+    return reinterpret_cast<PCRE2_SPTR>(text.data());
+}
 
 // Length of the first match of `pattern` in `text` from `offset` and where it starts;
 // false when there is none.
@@ -81,8 +83,12 @@ bool WholeMatch(const Pattern& pattern, std::wstring_view run) {
            length == run.size();
 }
 
-bool IsDigitRun(std::wstring_view run) { return WholeMatch(Patterns().digits, run); }
-bool IsNonDigitRun(std::wstring_view run) { return WholeMatch(Patterns().nonDigits, run); }
+bool IsDigitRun(std::wstring_view run) {
+    return WholeMatch(Patterns().digits, run);
+}
+bool IsNonDigitRun(std::wstring_view run) {
+    return WholeMatch(Patterns().nonDigits, run);
+}
 
 // The value of a digit string; false when it exceeds the signed 64-bit range.
 bool DigitValue(std::wstring_view digits, int64_t& value) {
@@ -251,7 +257,9 @@ class KeyTable {
                 break;
             Run run{static_cast<uint32_t>(at), static_cast<uint32_t>(n), false, false, 0};
             std::wstring_view s = text.substr(at, n);
-            if (IsDigitRun(s)) {
+            // A run of the split pattern is all digits or all non-digits, so its
+            // first code unit answers what "\d+" would, without a second match.
+            if (s[0] >= L'0' && s[0] <= L'9') {
                 run.digits = true;
                 run.overflow = !DigitValue(s, run.value);
             }
@@ -301,11 +309,15 @@ int ComparePair(const TDataRec& a, const TDataRec& b, bool asDirs, const SortOpt
     return r;
 }
 
-bool IsDir(const TDataRec& e) { return (e.FileAttr & FILE_ATTRIBUTE_DIRECTORY) != 0; }
+bool IsDir(const TDataRec& e) {
+    return (e.FileAttr & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
 
 } // namespace
 
-std::wstring SortSizeText(const TDataRec& e) { return std::to_wstring(e.FileSize); }
+std::wstring SortSizeText(const TDataRec& e) {
+    return std::to_wstring(e.FileSize);
+}
 
 std::wstring SortDateText(const TDataRec& e) {
     DateTimeParts p = DecodeDateTime(e.FileDate);

@@ -93,7 +93,8 @@ bool ParseIniInteger(const std::wstring& text, int& value) {
     bool negative = false;
     if (i < text.size() && (text[i] == L'-' || text[i] == L'+'))
         negative = text[i++] == L'-';
-    bool hex = text.size() >= i + 2 && text[i] == L'0' && (text[i + 1] == L'x' || text[i + 1] == L'X');
+    bool hex =
+        text.size() >= i + 2 && text[i] == L'0' && (text[i + 1] == L'x' || text[i + 1] == L'X');
     if (hex)
         i += 2;
     if (i == text.size())
@@ -152,8 +153,7 @@ void IniWriter::Fail() const {
     throw win::AppError(path_ + L" に書き込めません", GetLastError());
 }
 
-void IniWriter::String(const wchar_t* section, const std::wstring& key,
-                       const std::wstring& value) {
+void IniWriter::String(const wchar_t* section, const std::wstring& key, const std::wstring& value) {
     Check(WritePrivateProfileStringW(section, key.c_str(), value.c_str(), path_.c_str()));
 }
 
@@ -166,11 +166,15 @@ void IniWriter::Boolean(const wchar_t* section, const std::wstring& key, bool va
 }
 
 void IniWriter::EraseSection(const wchar_t* section) {
-    Check(WritePrivateProfileStringW(section, nullptr, nullptr, path_.c_str()));
+    // Wine answers FALSE for a section that is not there. The result is not
+    // needed: a file that cannot be written fails at the next value.
+    WritePrivateProfileStringW(section, nullptr, nullptr, path_.c_str());
 }
 
 void IniWriter::Flush() {
-    Check(WritePrivateProfileStringW(nullptr, nullptr, nullptr, path_.c_str()));
+    // Wine answers FALSE to the flush call whatever happens; every value has
+    // already been checked as it was written.
+    WritePrivateProfileStringW(nullptr, nullptr, nullptr, path_.c_str());
 }
 
 bool CreateUnicodeIniFile(const std::wstring& path) {
