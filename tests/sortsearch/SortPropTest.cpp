@@ -115,6 +115,31 @@ TEST(SortProp, EnterOnAKeyButtonTakesTheStoredDirectionThenCloses) {
     }
 }
 
+TEST(SortProp, ArrowKeysStayInsideTheirGroup) {
+    TempTree t;
+    WindowDriver w(t.Root());
+    auto& f = w.Form();
+    Apply(f, {3, true, false});
+    w.OnDialogs({[&](ui::Form& form) {
+        auto& d = dynamic_cast<TSortProp&>(form);
+        ASSERT_TRUE(d.Btn_Date->Focused());
+        Press(d, VK_DOWN);
+        EXPECT_TRUE(d.Btn_Name->Focused());
+        EXPECT_TRUE(d.Btn_Name->Checked());
+        ExpectOneCheckedPerGroup(d);
+        Press(d, '2');
+        Press(d, 'U');
+        Press(d, VK_DOWN);
+        EXPECT_TRUE(d.Btn_Down->Focused());
+        Press(d, VK_DOWN);
+        EXPECT_TRUE(d.Btn_Up->Focused());
+        ExpectOneCheckedPerGroup(d);
+        d.Button_Ok->Click();
+    }});
+    f.ChooseSortOrder();
+    EXPECT_EQ(Current(f), (Settings{1, true, false}));
+}
+
 TEST(SortProp, CancelEscAndCloseBoxChangeNothing) {
     TempTree t;
     WindowDriver w(t.Root());
