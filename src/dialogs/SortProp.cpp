@@ -34,8 +34,8 @@ constexpr Rect Group3{320, 32, 115, 81};
 
 } // namespace
 
-GroupBox::GroupBox(HWND parent, int left, int top, int width, int height,
-                   const std::wstring& caption) {
+TSortProp::GroupBox::GroupBox(HWND parent, int left, int top, int width, int height,
+                              const std::wstring& caption) {
     // WS_GROUP ends the radio group of the buttons created before it.
     Create(parent, L"BUTTON", BS_GROUPBOX | WS_GROUP, 0, left, top, width, height, caption);
 }

@@ -9,14 +9,15 @@
 
 #include <memory>
 
-// A frame with a caption around a group of radio buttons.
-class GroupBox : public ui::Control {
-  public:
-    GroupBox(HWND parent, int left, int top, int width, int height, const std::wstring& caption);
-};
-
 class TSortProp : public ui::Form {
   public:
+    // A frame with a caption around a group of radio buttons.
+    class GroupBox : public ui::Control {
+      public:
+        GroupBox(HWND parent, int left, int top, int width, int height,
+                 const std::wstring& caption);
+    };
+
     TSortProp();           // FormCreate
     ~TSortProp() override; // FormDestroy
 
