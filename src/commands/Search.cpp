@@ -2,6 +2,7 @@
 
 #include "main/Form1.h"
 
+#include "dialogs/MakeDir.h"
 #include "subroutines/Subroutines.h"
 
 #include <optional>
@@ -10,7 +11,13 @@ namespace {
 
 // Asks for the word to look for; empty when the user cancels.
 std::optional<std::wstring> AskSearchWord() {
-    return std::nullopt;
+    MakeDirPrompt = L"検索する単語を入力してください";
+    MakeDirText.clear();
+    int result = ShowMakeDir();
+    MakeDir = nullptr;
+    if (result != ui::mrOk)
+        return std::nullopt;
+    return MakeDirResult;
 }
 
 } // namespace
