@@ -170,7 +170,9 @@ void IniWriter::EraseSection(const wchar_t* section) {
 }
 
 void IniWriter::Flush() {
-    Check(WritePrivateProfileStringW(nullptr, nullptr, nullptr, path_.c_str()));
+    // The flush call reports nothing useful: Wine returns FALSE for it every
+    // time, after writing the file. Failed writes show in the calls before it.
+    WritePrivateProfileStringW(nullptr, nullptr, nullptr, path_.c_str());
 }
 
 bool CreateUnicodeIniFile(const std::wstring& path) {
