@@ -268,3 +268,48 @@ TEST(NotSupported, SaysSoInTheInformationDialog) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(LaunchKeys, ShiftEnterZShiftZShiftXAndTheUnsupportedKeys) {
+    TempTree tools, work;
+    std::wstring editor = MakeEchoProgram(tools.Path(L"editor.exe"));
+    ASSERT_FALSE(editor.empty());
+    work.File(L"memo.txt", "x");
+    work.Dir(L"sub");
+    WindowDriver w(work.Root());
+    auto& f = w.Form();
+    f.EditorPath = editor;
+    PutCursorOn(f, L"memo.txt");
+    w.Key(VK_RETURN, true);
+    std::string line = WaitForEchoOutput(editor);
+    EXPECT_EQ(line.substr(0, line.find('\n')), Narrow(editor + L" " + work.Path(L"memo.txt")));
+
+    ShellRecorder shell;
+    w.Key('X');
+    EXPECT_TRUE(shell.calls.empty());
+    w.Key('Z');
+    w.Key('Z', true);
+    w.Key('X', true);
+    EXPECT_EQ(shell.calls.size(), 3u);
+    PutCursorOn(f, L"sub");
+    w.Key('Z');
+    EXPECT_EQ(shell.calls.size(), 3u);
+
+    f.EditorPath = work.Path(L"no-such-editor.exe");
+    w.Key(VK_RETURN, true); // on a directory: nothing
+    EXPECT_TRUE(w.Errors.empty());
+    PutCursorOn(f, L"memo.txt");
+    w.Key(VK_RETURN, true);
+    EXPECT_EQ(w.Errors, std::vector<std::wstring>{L"エディタ起動エラー：2."});
+
+    w.OnDialogs({[](ui::Form& d) { d.SetModalResult(ui::mrOk); },
+                 [](ui::Form& d) { d.SetModalResult(ui::mrOk); },
+                 [](ui::Form& d) { d.SetModalResult(ui::mrOk); }});
+    w.Key('U');
+    w.Key('U', true);
+    w.Key(VK_F10);
+    EXPECT_EQ(w.DialogsShown(), 3);
+}
+
+} // namespace

@@ -2,11 +2,14 @@
 
 #include "Entries.h"
 
+#include "dialogs/MakeDir.h"
 #include "subroutines/Subroutines.h"
 #include "support/TempTree.h"
 #include "support/WindowDriver.h"
 
 #include <gtest/gtest.h>
+
+#include <functional>
 
 namespace {
 
@@ -80,6 +83,51 @@ TEST(Search, Table) {
             EXPECT_EQ(w.Lines()[0].find(c.names[f.PageTop]), 1u);
         }
     }
+}
+
+} // namespace
+
+namespace {
+
+using Step = std::function<void(ui::Form&)>;
+
+Step Answer(std::wstring text, std::vector<std::wstring>& seen) {
+    return [text, &seen](ui::Form& form) {
+        auto& d = dynamic_cast<TMakeDir&>(form);
+        seen.push_back(d.Label1->Text() + L"|" + d.Edit1->Text());
+        d.Edit1->SetText(text);
+        d.Button_Ok->Click();
+    };
+}
+
+TEST(Search, KeysAskForTheWordAndRepeatTheSearch) {
+    TempTree t;
+    WindowDriver w(t.Root());
+    auto& f = w.Form();
+    SetEntries(f, {L"..", L"Report.txt", L"prep.txt", L"reprise.doc", L"x.txt"});
+    f.PageLines = 20;
+    f.DrawPage();
+    std::vector<std::wstring> seen;
+    w.OnDialogs({Answer(L"  rep", seen),
+                 [](ui::Form& form) { dynamic_cast<TMakeDir&>(form).Button_Cancel->Click(); },
+                 Answer(L"", seen)});
+    w.Key('F');
+    EXPECT_EQ(seen, std::vector<std::wstring>{L"検索する単語を入力してください|"});
+    EXPECT_EQ(f.SearchWord, L"rep");
+    EXPECT_EQ(f.CurIndex, 2);
+    w.Key(VK_F3);
+    EXPECT_EQ(f.CurIndex, 3);
+    w.Key(VK_F3, true);
+    EXPECT_EQ(f.CurIndex, 2);
+    w.Key('F'); // cancelled: the word stays
+    EXPECT_EQ(f.SearchWord, L"rep");
+    EXPECT_EQ(f.CurIndex, 2);
+    f.PlaceCursor(4);
+    w.Key('F'); // confirmed empty: nothing is found from now on
+    EXPECT_EQ(f.SearchWord, L"");
+    w.Key(VK_F3, true);
+    EXPECT_EQ(f.CurIndex, 4);
+    EXPECT_EQ(w.DialogsShown(), 3);
 }
 
 } // namespace

@@ -294,3 +294,37 @@ TEST(SortProp, DialogIsReleasedWhenItsLoopFails) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(SortProp, KeysOpenItAndTheWindowsHookIsBackAfterEveryEnding) {
+    TempTree t;
+    WindowDriver w(t.Root());
+    auto& f = w.Form();
+    Apply(f, {1, true, false});
+    w.OnDialogs({[](ui::Form& form) { dynamic_cast<TSortProp&>(form).Button_Ok->Click(); },
+                 [](ui::Form& form) { Press(dynamic_cast<TSortProp&>(form), VK_ESCAPE); },
+                 [](ui::Form&) { throw win::AppError(L"壊れました"); },
+                 [](ui::Form& form) {
+                     // Inside the dialog S is the dialog's own key.
+                     auto& d = dynamic_cast<TSortProp&>(form);
+                     Press(d, 'S');
+                     EXPECT_TRUE(d.Btn_Size->Focused());
+                     d.Button_Ok->Click();
+                 },
+                 [](ui::Form& form) { dynamic_cast<TSortProp&>(form).Button_Cancel->Click(); }});
+    struct Key {
+        WORD vk;
+        bool shift, ctrl;
+    } keys[] = {{'S', false, false},   {'S', true, false},   {'S', false, true},
+                {VK_F6, false, false}, {VK_F6, true, false}, {'S', false, false}};
+    int shown = 0;
+    for (const auto& k : keys) {
+        w.Key(k.vk, k.shift, k.ctrl);
+        EXPECT_EQ(w.DialogsShown(), ++shown) << "key " << k.vk;
+    }
+    EXPECT_EQ(w.Errors, std::vector<std::wstring>{L"壊れました."});
+    EXPECT_EQ(Current(f), (Settings{2, true, false}));
+}
+
+} // namespace
