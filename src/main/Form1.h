@@ -153,6 +153,11 @@ class TForm1 : public ui::Form {
     void OpenCursorFile();
     void OpenWithShell();
     void NotSupported();
+    // Puts the cursor on the first name holding SearchWord, looking from
+    // entry `start` in steps of `step` (+1 or -1); false when none does.
+    bool SearchFrom(int start, int step);
+    // Starts the editor on a full file path.
+    void StartEditor(const std::wstring& path);
 
     // File operations.
     void CopyCommand();
