@@ -96,7 +96,9 @@ bool AskArchiveName(const std::wstring& curDir, TStringList& history) {
 }
 #else
 // The history dialog module is not part of this build: nothing is asked.
-bool AskArchiveName(const std::wstring&, TStringList&) { return false; }
+bool AskArchiveName(const std::wstring&, TStringList&) {
+    return false;
+}
 #endif
 
 } // namespace

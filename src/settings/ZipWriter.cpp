@@ -158,12 +158,13 @@ ZipWriter::~ZipWriter() {
 void ZipWriter::RaiseWriteError() {
     broken_ = true;
     DWORD code = GetLastError();
-    throw win::AppError(L"ファイル \"" + archivePath_ + L"\" に書き込めません。" +
-                            win::ErrorText(code),
-                        code);
+    throw win::AppError(
+        L"ファイル \"" + archivePath_ + L"\" に書き込めません。" + win::ErrorText(code), code);
 }
 
-void ZipWriter::RaiseTooLarge() const { throw win::AppError(TooLargeText(archivePath_)); }
+void ZipWriter::RaiseTooLarge() const {
+    throw win::AppError(TooLargeText(archivePath_));
+}
 
 void ZipWriter::WriteRaw(const void* data, size_t size) {
     auto* p = static_cast<const unsigned char*>(data);
@@ -272,8 +273,8 @@ void ZipWriter::Add(const std::wstring& sourcePath, const std::wstring& entryNam
         throw win::AppError(L"ファイル数の上限を超えました");
     CentralEntry e{Utf8Name(entryName), 0, 0, 0, 0, 0, 0};
     win::UniqueHandle source(CreateFileW(sourcePath.c_str(), GENERIC_READ,
-                                         FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                         OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+                                         FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                         FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     BY_HANDLE_FILE_INFORMATION info;
     if (!source || !GetFileInformationByHandle(source.get(), &info))
         RaiseOpenError(sourcePath, GetLastError());

@@ -101,7 +101,9 @@ std::vector<std::wstring> EntryNames(const std::wstring& archive) {
 
 // ---- fixtures ----
 
-DWORD AttributesOf(const std::wstring& path) { return GetFileAttributesW(path.c_str()); }
+DWORD AttributesOf(const std::wstring& path) {
+    return GetFileAttributesW(path.c_str());
+}
 
 std::string RandomBytes(size_t n) {
     std::mt19937 gen(8);
@@ -211,8 +213,8 @@ TEST(ZipCommand, DirectoryTreeIsStoredDepthFirstWithSlashes) {
     auto block = [&](const std::wstring& prefix) {
         auto first = std::find_if(names.begin(), names.end(),
                                   [&](auto& n) { return StartsWith(n, prefix); });
-        auto last = std::find_if(first, names.end(),
-                                 [&](auto& n) { return !StartsWith(n, prefix); });
+        auto last =
+            std::find_if(first, names.end(), [&](auto& n) { return !StartsWith(n, prefix); });
         return std::count_if(last, names.end(), [&](auto& n) { return StartsWith(n, prefix); });
     };
     EXPECT_EQ(block(L"sub/"), 0);
@@ -302,7 +304,8 @@ TEST(ZipWriter, DosDateTimeClampsAndRoundsSecondsDown) {
         {1601, 1, 1, 0, 0, 0, 0x00210000},
         {2107, 12, 31, 23, 59, 59, 0xFF9FBF7D},
         {2108, 1, 1, 0, 0, 0, 0xFF9FBF7D},
-        {2021, 6, 15, 10, 20, 31, ((41u << 9 | 6u << 5 | 15u) << 16) | (10u << 11 | 20u << 5 | 15u)},
+        {2021, 6, 15, 10, 20, 31,
+         ((41u << 9 | 6u << 5 | 15u) << 16) | (10u << 11 | 20u << 5 | 15u)},
     };
     for (const auto& c : cases) {
         SYSTEMTIME st{c.y, c.mo, 0, c.d, c.h, c.mi, c.s, 0};
@@ -407,8 +410,7 @@ TEST(ZipCommand, SourceFailureClosesTheArchiveWithTheEntriesBefore) {
             << Narrow(error);
         EXPECT_EQ(error.back(), L' ');
         EXPECT_EQ(EntryNames(archive), std::vector<std::wstring>{L"1.txt"});
-        Export(fault == Locked ? "locked" : "vanished", archive,
-               ExpectedFiles(t, L"", {L"1.txt"}));
+        Export(fault == Locked ? "locked" : "vanished", archive, ExpectedFiles(t, L"", {L"1.txt"}));
     }
 }
 
@@ -418,8 +420,8 @@ TEST(ZipCommand, ArchiveThatCannotBeCreatedLeavesNothing) {
     WindowDriver w(t.Root());
     auto& f = w.Form();
     std::wstring archive = t.Path(L"missing\\a.zip");
-    std::wstring error = ErrorOf(
-        [&] { CompressEntries(f.FileList, Index(f, L"a.txt"), f.CurDir, archive); });
+    std::wstring error =
+        ErrorOf([&] { CompressEntries(f.FileList, Index(f, L"a.txt"), f.CurDir, archive); });
     EXPECT_TRUE(StartsWith(error, L"ファイル \"" + archive + L"\" を作成できません。"))
         << Narrow(error);
     EXPECT_EQ(DirNames(t.Root()), std::vector<std::wstring>{L"a.txt"});
