@@ -9,6 +9,9 @@
 #include "win/Error.h"
 #include "win/Handle.h"
 
+#include <string_view>
+#include <vector>
+
 #if __has_include("dialogs/LogHist.h")
 #include "dialogs/LogHist.h"
 #define PELMO_HAS_HIST_DLG 1

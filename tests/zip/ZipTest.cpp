@@ -455,6 +455,25 @@ TEST(ZipCommand, FourGigabytesAreRefusedBeforeAnythingIsWritten) {
     EXPECT_EQ(DirNames(t.Root()), (std::vector<std::wstring>{L"big.bin", L"small.txt"}));
 }
 
+// run.sh mounts a 256 KiB file system and names it in PELMO_ZIP_FULL.
+TEST(ZipWriter, FullDiskLeavesNoArchiveAndKeepsTheOldOne) {
+    const wchar_t* full = _wgetenv(L"PELMO_ZIP_FULL");
+    if (!full)
+        GTEST_SKIP() << "no small file system (run through run.sh)";
+    std::wstring dir = IncludeTrailingBackslash(full);
+    TempTree t;
+    t.File(L"noise.bin", RandomBytes(600 * 1024));
+    std::wstring archive = dir + L"old.zip";
+    WriteAll(archive, "the old archive");
+    std::wstring error = ErrorOf([&] {
+        zip::WriteArchive(archive, {{t.Path(L"noise.bin"), L"noise.bin", 0}});
+    });
+    EXPECT_TRUE(StartsWith(error, L"ファイル \"" + archive + L"\" に書き込めません。"))
+        << Narrow(error);
+    EXPECT_EQ(DirNames(dir), std::vector<std::wstring>{L"old.zip"});
+    EXPECT_EQ(ReadAll(archive), "the old archive");
+}
+
 TEST(ZipWriter, UnencodableNameIsRefusedAndTheArchiveStaysSound) {
     TempTree t;
     t.File(L"a.txt", "alpha");
