@@ -46,11 +46,14 @@ WindowDriver::WindowDriver(const std::wstring& startDir, const std::wstring& ext
 }
 
 WindowDriver::~WindowDriver() {
-    ui::App().OnModalStart = nullptr;
-    ui::App().ErrorReporter = nullptr;
+    // Closing may still report or ask: never leave a real message box
+    // waiting for a user.
+    steps_.clear();
     if (form_ && form_->Handle())
         Close();
     form_.reset();
+    ui::App().OnModalStart = nullptr;
+    ui::App().ErrorReporter = nullptr;
     ui::App().PumpUntilIdle(10, 1000);
     ui::App().ClearQuit(); // the next test's window runs its own loops
     SetShiftState(false);
