@@ -46,10 +46,14 @@ TEST(AddHistory, NormalisesDeduplicatesAndCaps) {
         {"empty path", L"", {L"C:\\a\\"}, {L"\\", L"C:\\a\\"}},
         {"drive letter upper-cased", L"d:\\x\\", {}, {L"D:\\x\\"}},
         {"d: becomes D:\\", L"d:", {}, {L"D:\\"}},
-        {"case-only variant moves up in the new case", L"C:\\Work\\",
-         {L"C:\\a\\", L"c:\\work\\", L"C:\\b\\"}, {L"C:\\Work\\", L"C:\\a\\", L"C:\\b\\"}},
-        {"full-width letters compared by the locale", L"C:\\ＤＡＴＡ\\",
-         {L"C:\\ｄａｔａ\\"}, {L"C:\\ＤＡＴＡ\\"}},
+        {"case-only variant moves up in the new case",
+         L"C:\\Work\\",
+         {L"C:\\a\\", L"c:\\work\\", L"C:\\b\\"},
+         {L"C:\\Work\\", L"C:\\a\\", L"C:\\b\\"}},
+        {"full-width letters compared by the locale",
+         L"C:\\ＤＡＴＡ\\",
+         {L"C:\\ｄａｔａ\\"},
+         {L"C:\\ＤＡＴＡ\\"}},
         {"relative and network paths kept", L"\\\\srv\\s", {}, {L"\\\\srv\\s\\"}},
         {"101st entry drops the last", L"C:\\new", hundred, capped},
     };
@@ -65,12 +69,9 @@ TEST(ZipNames, ExtensionAndNamePart) {
         std::wstring in, zip, name;
     };
     const Case cases[] = {
-        {L"backup", L"backup.zip", L"backup.zip"},
-        {L"backup.tar", L"backup.zip", L"backup.zip"},
-        {L"D:\\x\\y", L"D:\\x\\y.zip", L"y.zip"},
-        {L"D:\\x.d\\y", L"D:\\x.d\\y.zip", L"y.zip"},
-        {L"a:b.c", L"a:b.zip", L"b.zip"},
-        {L"", L".zip", L".zip"},
+        {L"backup", L"backup.zip", L"backup.zip"}, {L"backup.tar", L"backup.zip", L"backup.zip"},
+        {L"D:\\x\\y", L"D:\\x\\y.zip", L"y.zip"},  {L"D:\\x.d\\y", L"D:\\x.d\\y.zip", L"y.zip"},
+        {L"a:b.c", L"a:b.zip", L"b.zip"},          {L"", L".zip", L".zip"},
         {L"name.", L"name.zip", L"name.zip"},
     };
     for (const auto& c : cases) {
@@ -91,12 +92,11 @@ class HistDlg : public ::testing::Test {
         HistPrompt = prompt;
         HistInfo = L"info";
         HistList = history;
-        std::vector<std::function<void(ui::Form&)>> steps{
-            [step](ui::Form& f) {
-                step(dynamic_cast<THistDlg&>(f));
-                if (f.ModalResult() == 0) // a step that failed to end it: no hang
-                    f.SetModalResult(ui::mrCancel);
-            }};
+        std::vector<std::function<void(ui::Form&)>> steps{[step](ui::Form& f) {
+            step(dynamic_cast<THistDlg&>(f));
+            if (f.ModalResult() == 0) // a step that failed to end it: no hang
+                f.SetModalResult(ui::mrCancel);
+        }};
         steps.insert(steps.end(), more.begin(), more.end());
         w.OnDialogs(steps);
         int result = ShowHistDlg();
@@ -119,11 +119,16 @@ TEST_F(HistDlg, UpAndDownWalkTheHistoryWithTheWholeInputSelected) {
     const Case cases[] = {
         {"empty history shows CurDir; Up empties", CopyPrompt, {}, {VK_UP}, {cur, L""}},
         {"empty history; Down empties", MovePrompt, {}, {VK_DOWN}, {cur, L""}},
-        {"three entries: Up Up Up Down", CopyPrompt, three,
+        {"three entries: Up Up Up Down",
+         CopyPrompt,
+         three,
          {VK_UP, VK_UP, VK_UP, VK_DOWN},
          {L"C:\\e0\\", L"C:\\e1\\", L"C:\\e2\\", L"C:\\e2\\", L"C:\\e1\\"}},
         {"Down at the newest stays", DrivePrompt, three, {VK_DOWN}, {L"C:\\e0\\", L"C:\\e0\\"}},
-        {"archive names show their name part", ZipPrompt, zips, {VK_UP, VK_UP, VK_DOWN},
+        {"archive names show their name part",
+         ZipPrompt,
+         zips,
+         {VK_UP, VK_UP, VK_DOWN},
          {L"a.zip", L"b.zip", L"b.zip", L"a.zip"}},
         {"archive mode, empty history", ZipPrompt, {}, {VK_UP}, {L"", L""}},
     };
@@ -161,19 +166,30 @@ TEST_F(HistDlg, OkRulesPerMode) {
         TStringList history;
         std::wstring input;
         int result;
-        TStringList front;   // expected first entries of HistList
-        size_t size;         // expected size of HistList
+        TStringList front; // expected first entries of HistList
+        size_t size;       // expected size of HistList
         bool notFoundShown;
     };
     const Case cases[] = {
         {"lone d, destination", CopyPrompt, two, L"d", 1, {L"D:\\data\\"}, 3, false},
         {"lone q, never shown, destination", CopyPrompt, two, L"q", 1, {L"\\"}, 3, false},
         {"d: stays d: and becomes D:\\", MovePrompt, two, L"d:", 1, {L"D:\\"}, 3, false},
-        {"leading blanks go, case-only variant moves up", CopyPrompt,
-         {L"C:\\a\\", L"c:\\work\\sub\\"}, L" \t C:\\Work\\Sub", 1,
-         {L"C:\\Work\\Sub\\", L"C:\\a\\"}, 2, false},
-        {"101st entry drops the oldest", CopyPrompt, hundred, L"C:\\new", 1,
-         {L"C:\\new\\", L"C:\\h0\\"}, 100, false},
+        {"leading blanks go, case-only variant moves up",
+         CopyPrompt,
+         {L"C:\\a\\", L"c:\\work\\sub\\"},
+         L" \t C:\\Work\\Sub",
+         1,
+         {L"C:\\Work\\Sub\\", L"C:\\a\\"},
+         2,
+         false},
+        {"101st entry drops the oldest",
+         CopyPrompt,
+         hundred,
+         L"C:\\new",
+         1,
+         {L"C:\\new\\", L"C:\\h0\\"},
+         100,
+         false},
         {"lone c, drive mode, existing", DrivePrompt, two, L"c", 1, {other.Root()}, 3, false},
         {"lone q, drive mode, never shown", DrivePrompt, two, L"q", 2, two, 2, true},
         {"missing drive", DrivePrompt, two, L"Q:\\nowhere", 2, two, 2, true},
@@ -183,24 +199,29 @@ TEST_F(HistDlg, OkRulesPerMode) {
         {"empty", DrivePrompt, two, L"", 2, two, 2, true},
         {"d: in drive mode is the drive's root", DrivePrompt, two, L"c:", 1, {L"C:\\"}, 3, false},
         {"backup", ZipPrompt, {}, L"backup", 1, {root + L"backup.zip"}, 1, false},
-        {"backup.tar, older variant replaced", ZipPrompt, {root + L"BACKUP.ZIP", L"C:\\o.zip"},
-         L"backup.tar", 1, {root + L"backup.zip", L"C:\\o.zip"}, 2, false},
+        {"backup.tar, older variant replaced",
+         ZipPrompt,
+         {root + L"BACKUP.ZIP", L"C:\\o.zip"},
+         L"backup.tar",
+         1,
+         {root + L"backup.zip", L"C:\\o.zip"},
+         2,
+         false},
         {"directory part dropped", ZipPrompt, {}, L"D:\\x\\y", 1, {root + L"y.zip"}, 1, false},
         {"empty archive name", ZipPrompt, {}, L"", 1, {root + L".zip"}, 1, false},
         {"no mode", L"名前を入れてください", two, L"x", 2, two, 2, false},
     };
     for (const auto& c : cases) {
         bool shownNotFound = false;
-        int result = Show(
-            c.prompt, c.history,
-            [&](THistDlg& d) {
-                d.Edit1->SetText(c.input);
-                TypeKey(d.Edit1->Handle(), VK_RETURN);
-            },
-            {[&](ui::Form& f) {
-                shownNotFound = ShowsText(f.Handle(), NotFound);
-                f.SetModalResult(ui::mrOk);
-            }});
+        int result = Show(c.prompt, c.history,
+                          [&](THistDlg& d) {
+                              d.Edit1->SetText(c.input);
+                              TypeKey(d.Edit1->Handle(), VK_RETURN);
+                          },
+                          {[&](ui::Form& f) {
+                              shownNotFound = ShowsText(f.Handle(), NotFound);
+                              f.SetModalResult(ui::mrOk);
+                          }});
         EXPECT_EQ(result, c.result) << c.what;
         ASSERT_GE(HistList.size(), c.front.size()) << c.what;
         EXPECT_EQ(TStringList(HistList.begin(), HistList.begin() + c.front.size()), c.front)

@@ -43,12 +43,11 @@ class Qaccess : public ::testing::Test {
     // Runs the command with `step` answering the dialog.
     void Select(std::function<void(TQaccess&)> step,
                 std::vector<std::function<void(ui::Form&)>> more = {}) {
-        std::vector<std::function<void(ui::Form&)>> steps{
-            [step](ui::Form& d) {
-                step(dynamic_cast<TQaccess&>(d));
-                if (d.ModalResult() == 0) // a step that failed to end it: no hang
-                    d.SetModalResult(ui::mrCancel);
-            }};
+        std::vector<std::function<void(ui::Form&)>> steps{[step](ui::Form& d) {
+            step(dynamic_cast<TQaccess&>(d));
+            if (d.ModalResult() == 0) // a step that failed to end it: no hang
+                d.SetModalResult(ui::mrCancel);
+        }};
         steps.insert(steps.end(), more.begin(), more.end());
         w.OnDialogs(steps);
         f.SelectQaccessDir();
