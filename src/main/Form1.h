@@ -115,9 +115,8 @@ class TForm1 : public ui::Form {
     // Timer, refresh keeping marks, watcher.
     void Timer1Timer();
     void RefreshKeepMarks();
-    void DirWatcherChange(int event, const std::wstring& beforePath,
-                          const std::wstring& beforeName, const std::wstring& afterPath,
-                          const std::wstring& afterName);
+    void DirWatcherChange(int event, const std::wstring& beforePath, const std::wstring& beforeName,
+                          const std::wstring& afterPath, const std::wstring& afterName);
 
     // Settings file.
     void ReadIniFile();
@@ -168,13 +167,26 @@ class TForm1 : public ui::Form {
     void RegisterDropTarget();
     void RevokeDropTarget();
 
+    // Delete, rename and make directory.
+    // Deletes entry i on disk and takes it out of FileList; false when a
+    // file could not be deleted (the entry stays, with its mark).
+    bool DeleteEntry(int i);
+    void ClampCursor();
+    // Renames the entry named MakeDirText to the answer in MakeDirResult;
+    // the new name, or empty when nothing was renamed.
+    std::wstring RenameEntry();
+    // CurDir + the last path component of MakeDirResult.
+    std::wstring NameFromInput() const;
+    // PageTop and CurIndex onto the entry of that name, when there is one.
+    void PlaceCursorOnName(const std::wstring& name);
+
   protected:
     LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
 
   private:
     void CreateComponents();
-    std::unique_ptr<ui::StaticText> MakeText(HWND parent, int left, int top, int width,
-                                             int height, const wchar_t* text);
+    std::unique_ptr<ui::StaticText> MakeText(HWND parent, int left, int top, int width, int height,
+                                             const wchar_t* text);
 };
 
 // The one main window, for the modules that need it (dialogs take its
