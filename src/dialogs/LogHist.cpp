@@ -17,7 +17,9 @@ enum { ID_EDIT1 = 101 };
 // Directory paths keep the classic limit (below 248 characters).
 constexpr size_t MaxDirectoryPath = 248;
 
-bool PromptHas(const wchar_t* word) { return HistPrompt.find(word) != std::wstring::npos; }
+bool PromptHas(const wchar_t* word) {
+    return HistPrompt.find(word) != std::wstring::npos;
+}
 
 // "X:\..." : a path that names its drive and starts at its root.
 bool IsRootedDrivePath(const std::wstring& p) {
@@ -31,12 +33,20 @@ void RemoveStyle(HWND hwnd, LONG_PTR bits) {
 
 } // namespace
 
-bool IsDestPrompt() { return PromptHas(L"コピー先") || PromptHas(L"ムーブ先"); }
-bool IsDrivePrompt() { return PromptHas(L"ドライブ名"); }
-bool IsZipPrompt() { return PromptHas(L"圧縮するファイル名"); }
+bool IsDestPrompt() {
+    return PromptHas(L"コピー先") || PromptHas(L"ムーブ先");
+}
+bool IsDrivePrompt() {
+    return PromptHas(L"ドライブ名");
+}
+bool IsZipPrompt() {
+    return PromptHas(L"圧縮するファイル名");
+}
 
 // The modes are tested in this order: destination, drive, archive name.
-static bool IsArchiveMode() { return !IsDestPrompt() && !IsDrivePrompt() && IsZipPrompt(); }
+static bool IsArchiveMode() {
+    return !IsDestPrompt() && !IsDrivePrompt() && IsZipPrompt();
+}
 
 std::wstring NamePart(const std::wstring& path) {
     size_t sep = path.find_last_of(L"\\:");
@@ -70,7 +80,9 @@ THistDlg::THistDlg() {
     SetEachFont();
 }
 
-THistDlg::~THistDlg() { HistDlgShown = false; }
+THistDlg::~THistDlg() {
+    HistDlgShown = false;
+}
 
 void THistDlg::SetEachFont() {
     ui::FontSpec font = DialogFont();
@@ -99,7 +111,9 @@ void THistDlg::FormShow() {
     HistDlgShown = true;
 }
 
-void THistDlg::FormClose() { ui::App().ReleaseLater(this); }
+void THistDlg::FormClose() {
+    ui::App().ReleaseLater(this);
+}
 
 bool THistDlg::PreviewMessage(MSG& msg) {
     if (msg.message != WM_KEYDOWN)
@@ -187,7 +201,9 @@ void THistDlg::AcceptArchiveName(const std::wstring& t) {
     SetModalResult(ui::mrOk);
 }
 
-void THistDlg::Button_CancelClick() { SetModalResult(ui::mrCancel); }
+void THistDlg::Button_CancelClick() {
+    SetModalResult(ui::mrCancel);
+}
 
 int ShowHistDlg() {
     auto* dialog = static_cast<THistDlg*>(ui::App().Adopt(std::make_unique<THistDlg>()));

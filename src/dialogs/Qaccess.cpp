@@ -14,8 +14,12 @@ constexpr int MaxQaccessEntries = 100;
 
 TStringList EmptyList;
 
-TStringList& QaccessDirList() { return MainForm() ? MainForm()->QaccessDirList : EmptyList; }
-TStringList& ResultList() { return MainForm() ? MainForm()->ResultList : EmptyList; }
+TStringList& QaccessDirList() {
+    return MainForm() ? MainForm()->QaccessDirList : EmptyList;
+}
+TStringList& ResultList() {
+    return MainForm() ? MainForm()->ResultList : EmptyList;
+}
 
 } // namespace
 
@@ -42,7 +46,9 @@ TQaccess::TQaccess() {
     LBox_DirList->SetItemHeight(15);
 }
 
-TQaccess::~TQaccess() { QaccessShown = false; }
+TQaccess::~TQaccess() {
+    QaccessShown = false;
+}
 
 void TQaccess::SetEachFont() {
     ui::FontSpec font = DialogFont();
@@ -70,7 +76,9 @@ void TQaccess::FormShow() {
     QaccessShown = true;
 }
 
-void TQaccess::FormClose() { ui::App().ReleaseLater(this); }
+void TQaccess::FormClose() {
+    ui::App().ReleaseLater(this);
+}
 
 bool TQaccess::PreviewMessage(MSG& msg) {
     if (msg.message != WM_KEYDOWN)
@@ -100,7 +108,9 @@ TStringList TQaccess::Entries() const {
     return entries;
 }
 
-void TQaccess::StoreEntries() { QaccessDirList() = Entries(); }
+void TQaccess::StoreEntries() {
+    QaccessDirList() = Entries();
+}
 
 void TQaccess::Button_RegDirClick() {
     std::wstring curDir = MainForm() ? MainForm()->CurDir : std::wstring();
@@ -142,7 +152,9 @@ void TQaccess::Button_OkClick() {
     SetModalResult(ui::mrOk);
 }
 
-void TQaccess::Button_CancelClick() { SetModalResult(ui::mrCancel); }
+void TQaccess::Button_CancelClick() {
+    SetModalResult(ui::mrCancel);
+}
 
 void TQaccess::LBox_DirListDblClick() {
     if (QaccessDirMode)
