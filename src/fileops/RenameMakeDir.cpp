@@ -50,7 +50,7 @@ void TForm1::MakeDirCommand() {
     if (result != ui::mrOk)
         return;
     std::wstring path = NameFromInput();
-    std::wstring name = FileNamePart(ExcludeTrailingBackslash(path));
+    std::wstring name = path.substr(CurDir.size());
     // Nothing to make: the list and the current directory stay as they are.
     if (name.empty() || name == L"." || name == L"..")
         return;
