@@ -56,7 +56,8 @@ void TForm1::MakeDirCommand() {
         return;
     MakeDirectories(path);
     AddHistory(path, DirHistory);
-    CurDir = CollapseDelimiters(IncludeTrailingBackslash(path.substr(0, path.size() - name.size())));
+    CurDir =
+        CollapseDelimiters(IncludeTrailingBackslash(path.substr(0, path.size() - name.size())));
     if (CurDir.empty())
         return;
     ChangeDir(true);
