@@ -73,9 +73,13 @@ void TMakeDir::FormShow() {
     MakeDirShown = true;
 }
 
-void TMakeDir::Button_OkClick() { MakeDirResult = TrimLeadingBlanks(Edit1->Text()); }
+void TMakeDir::Button_OkClick() {
+    MakeDirResult = TrimLeadingBlanks(Edit1->Text());
+}
 
-void TMakeDir::FormClose() { ui::App().ReleaseLater(this); }
+void TMakeDir::FormClose() {
+    ui::App().ReleaseLater(this);
+}
 
 int ShowMakeDir() {
     MakeDir = static_cast<TMakeDir*>(ui::App().Adopt(std::make_unique<TMakeDir>()));

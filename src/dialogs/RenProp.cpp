@@ -25,8 +25,7 @@ TRenProp::TRenProp() {
     Btn_R = std::make_unique<ui::RadioButton>(Handle(), GroupLeft + 10, GroupTop + 24, 239, 17,
                                               L"１ファイルずつ名前を変更(R)", RadioId, true);
     Btn_R->SetChecked(true);
-    Button_Ok =
-        std::make_unique<ui::Button>(*this, Handle(), 56, 104, 75, 24, L"OK", IDOK, true);
+    Button_Ok = std::make_unique<ui::Button>(*this, Handle(), 56, 104, 75, 24, L"OK", IDOK, true);
     Button_Ok->ModalResult = ui::mrOk;
     Button_Cancel =
         std::make_unique<ui::Button>(*this, Handle(), 144, 104, 75, 24, L"ｷｬﾝｾﾙ", IDCANCEL);
@@ -55,7 +54,9 @@ void TRenProp::FormShow() {
     Button_Ok->SetFocus();
 }
 
-void TRenProp::FormClose() { ui::App().ReleaseLater(this); }
+void TRenProp::FormClose() {
+    ui::App().ReleaseLater(this);
+}
 
 int ShowRenProp() {
     RenProp = static_cast<TRenProp*>(ui::App().Adopt(std::make_unique<TRenProp>()));

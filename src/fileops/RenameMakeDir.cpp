@@ -50,13 +50,14 @@ void TForm1::MakeDirCommand() {
     if (result != ui::mrOk)
         return;
     std::wstring path = NameFromInput();
-    std::wstring name = FileNamePart(ExcludeTrailingBackslash(path));
+    std::wstring name = path.substr(CurDir.size());
     // Nothing to make: the list and the current directory stay as they are.
     if (name.empty() || name == L"." || name == L"..")
         return;
     MakeDirectories(path);
     AddHistory(path, DirHistory);
-    CurDir = CollapseDelimiters(IncludeTrailingBackslash(path.substr(0, path.size() - name.size())));
+    CurDir =
+        CollapseDelimiters(IncludeTrailingBackslash(path.substr(0, path.size() - name.size())));
     if (CurDir.empty())
         return;
     ChangeDir(true);

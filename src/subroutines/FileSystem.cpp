@@ -38,16 +38,17 @@ bool SameIgnoringCase(const std::wstring& a, const std::wstring& b) {
                                 static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
 }
 
-bool HasWildcard(const std::wstring& name) { return name.find_first_of(L"*?") != name.npos; }
+bool HasWildcard(const std::wstring& name) {
+    return name.find_first_of(L"*?") != name.npos;
+}
 
 // A handle on the link at `path` itself, or none when the system opens only
 // what the link points to.
 win::UniqueHandle OpenLinkItself(const std::wstring& path, DWORD access) {
-    win::UniqueHandle h(CreateFileW(ExtendedPath(path).c_str(), access | FILE_READ_ATTRIBUTES,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                    nullptr, OPEN_EXISTING,
-                                    FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
-                                    nullptr));
+    win::UniqueHandle h(
+        CreateFileW(ExtendedPath(path).c_str(), access | FILE_READ_ATTRIBUTES,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                    FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     if (!h)
         return {};
     FILE_ATTRIBUTE_TAG_INFO tag{};
@@ -102,9 +103,9 @@ void DeleteContents(const std::wstring& dir) {
 std::wstring FreeTemporaryName(const std::wstring& path) {
     std::wstring dir = ParentOf(path);
     for (unsigned n = GetTickCount();; ++n) {
-        std::wstring candidate =
-            dir + L"\\~pelmo-rename-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-            std::to_wstring(n) + L".tmp";
+        std::wstring candidate = dir + L"\\~pelmo-rename-" +
+                                 std::to_wstring(GetCurrentProcessId()) + L"-" +
+                                 std::to_wstring(n) + L".tmp";
         if (GetFileAttributesW(candidate.c_str()) == INVALID_FILE_ATTRIBUTES &&
             GetLastError() == ERROR_FILE_NOT_FOUND)
             return candidate;
@@ -151,8 +152,7 @@ std::wstring NameOnDisk(const std::wstring& path) {
     if (name.empty() || HasWildcard(name))
         return {};
     WIN32_FIND_DATAW fd;
-    win::UniqueFind find(
-        FindFirstFileW(ExtendedPath(ExcludeTrailingBackslash(path)).c_str(), &fd));
+    win::UniqueFind find(FindFirstFileW(ExtendedPath(ExcludeTrailingBackslash(path)).c_str(), &fd));
     return find ? std::wstring(fd.cFileName) : std::wstring();
 }
 
@@ -177,8 +177,8 @@ bool RemoveLinkOnly(const std::wstring& path) {
         SetFileInformationByHandle(link.get(), FileBasicInfo, &basic, sizeof basic);
     }
     FILE_DISPOSITION_INFO dispose{TRUE};
-    return SetFileInformationByHandle(link.get(), FileDispositionInfo, &dispose,
-                                      sizeof dispose) != FALSE;
+    return SetFileInformationByHandle(link.get(), FileDispositionInfo, &dispose, sizeof dispose) !=
+           FALSE;
 }
 
 void DeleteDirectory(const std::wstring& path) {
@@ -238,8 +238,7 @@ RenameResult RenamePath(const std::wstring& oldPath, const std::wstring& newPath
     if (IsDirectoryLink(oldPath) && !OpenLinkItself(oldPath, DELETE))
         return RenameResult::Failed;
     bool caseOnly = oldPath != newPath && SameIgnoringCase(oldPath, newPath);
-    if (caseOnly ? !MoveCaseOnly(oldPath, newPath)
-                 : !MoveFileW(oldPath.c_str(), newPath.c_str()))
+    if (caseOnly ? !MoveCaseOnly(oldPath, newPath) : !MoveFileW(oldPath.c_str(), newPath.c_str()))
         return RenameResult::Failed;
     if (NameOnDisk(newPath) == newName)
         return RenameResult::Renamed;
