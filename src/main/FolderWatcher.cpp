@@ -11,12 +11,12 @@
 namespace {
 
 constexpr uint32_t EventConstants[] = {
-    SHCNE_RENAMEITEM,  SHCNE_CREATE,      SHCNE_DELETE,         SHCNE_MKDIR,
-    SHCNE_RMDIR,       SHCNE_MEDIAINSERTED, SHCNE_MEDIAREMOVED, SHCNE_DRIVEREMOVED,
-    SHCNE_DRIVEADD,    SHCNE_NETSHARE,    SHCNE_NETUNSHARE,     SHCNE_ATTRIBUTES,
-    SHCNE_UPDATEDIR,   SHCNE_UPDATEITEM,  SHCNE_SERVERDISCONNECT, SHCNE_UPDATEIMAGE,
-    SHCNE_DRIVEADDGUI, SHCNE_RENAMEFOLDER, SHCNE_FREESPACE,     SHCNE_ASSOCCHANGED,
-    SHCNE_DISKEVENTS,  SHCNE_GLOBALEVENTS, SHCNE_ALLEVENTS,
+    SHCNE_RENAMEITEM,  SHCNE_CREATE,        SHCNE_DELETE,           SHCNE_MKDIR,
+    SHCNE_RMDIR,       SHCNE_MEDIAINSERTED, SHCNE_MEDIAREMOVED,     SHCNE_DRIVEREMOVED,
+    SHCNE_DRIVEADD,    SHCNE_NETSHARE,      SHCNE_NETUNSHARE,       SHCNE_ATTRIBUTES,
+    SHCNE_UPDATEDIR,   SHCNE_UPDATEITEM,    SHCNE_SERVERDISCONNECT, SHCNE_UPDATEIMAGE,
+    SHCNE_DRIVEADDGUI, SHCNE_RENAMEFOLDER,  SHCNE_FREESPACE,        SHCNE_ASSOCCHANGED,
+    SHCNE_DISKEVENTS,  SHCNE_GLOBALEVENTS,  SHCNE_ALLEVENTS,
 };
 
 constexpr DWORD BufferSize = 64 * 1024;
@@ -30,7 +30,9 @@ std::wstring NamePart(const std::wstring& path) {
 }
 
 // -1 when nothing exists at path.
-DWORD Attributes(const std::wstring& path) { return GetFileAttributesW(path.c_str()); }
+DWORD Attributes(const std::wstring& path) {
+    return GetFileAttributesW(path.c_str());
+}
 
 bool IsDirectoryPath(const std::wstring& path) {
     DWORD attr = Attributes(path);
@@ -119,10 +121,12 @@ struct TplFolderWatcher::Request {
 using enum TplFolderEventOption;
 
 TplFolderWatcher::TplFolderWatcher()
-    : Options{evt_RENAMEITEM, evt_CREATE,     evt_DELETE,     evt_MKDIR,
+    : Options{evt_RENAMEITEM, evt_CREATE,    evt_DELETE,     evt_MKDIR,
               evt_RMDIR,      evt_UPDATEDIR, evt_UPDATEITEM, evt_RENAMEFOLDER} {}
 
-TplFolderWatcher::~TplFolderWatcher() { StopWatch(); }
+TplFolderWatcher::~TplFolderWatcher() {
+    StopWatch();
+}
 
 DWORD TplFolderWatcher::NotifyFilter() const {
     DWORD filter = 0;
@@ -149,15 +153,15 @@ bool TplFolderWatcher::StartWatch() {
 
     auto request = std::make_unique<Request>();
     request->dir.reset(CreateFileW(OpenablePath(watchedDir_).c_str(), FILE_LIST_DIRECTORY,
-                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                   nullptr, OPEN_EXISTING,
-                                   FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OVERLAPPED, nullptr));
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                   OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OVERLAPPED,
+                                   nullptr));
     if (!request->dir)
         return false;
 
     RegisterWindowClass(&WindowProc);
-    FWindowHandle = CreateWindowExW(0, WindowClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE,
-                                    nullptr, GetModuleHandleW(nullptr), nullptr);
+    FWindowHandle = CreateWindowExW(0, WindowClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                    GetModuleHandleW(nullptr), nullptr);
     if (!FWindowHandle)
         return false;
     SetWindowLongPtrW(FWindowHandle, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));

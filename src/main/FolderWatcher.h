@@ -67,9 +67,9 @@ class TplFolderEventOptions {
 
 class TplFolderWatcher {
   public:
-    using TplFolderWatcherEvent =
-        std::function<void(int event, const std::wstring& beforePath, const std::wstring& beforeName,
-                           const std::wstring& afterPath, const std::wstring& afterName)>;
+    using TplFolderWatcherEvent = std::function<void(
+        int event, const std::wstring& beforePath, const std::wstring& beforeName,
+        const std::wstring& afterPath, const std::wstring& afterName)>;
 
     TplFolderWatcher();
     ~TplFolderWatcher();

@@ -118,8 +118,8 @@ bool Start(const std::wstring& exe, std::wstring commandLine, const std::wstring
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
     if (!CreateProcessW(exe.empty() ? nullptr : exe.c_str(), commandLine.data(), nullptr, nullptr,
-                        FALSE, CREATE_NO_WINDOW, nullptr, dir.empty() ? nullptr : dir.c_str(),
-                        &si, &pi))
+                        FALSE, CREATE_NO_WINDOW, nullptr, dir.empty() ? nullptr : dir.c_str(), &si,
+                        &pi))
         return false;
     CloseHandle(pi.hThread);
     CloseHandle(pi.hProcess);
@@ -141,7 +141,9 @@ bool RunCmd(const std::wstring& dir, const std::wstring& commands) {
     return Start(std::wstring(system) + L"\\cmd.exe", L"cmd.exe /c " + commands, dir);
 }
 
-bool Listed(TForm1& f, const std::wstring& name) { return IndexOfName(f.FileList, name) >= 0; }
+bool Listed(TForm1& f, const std::wstring& name) {
+    return IndexOfName(f.FileList, name) >= 0;
+}
 
 // ---- the window follows outside changes -------------------------------------
 
@@ -149,6 +151,10 @@ struct Writer {
     const char* name;
     std::function<bool(const std::wstring& dir)> run;
 };
+
+void PrintTo(const Writer& w, std::ostream* os) {
+    *os << w.name;
+}
 
 class OutsideChanges : public ::testing::TestWithParam<Writer> {};
 
@@ -187,15 +193,17 @@ TEST_P(OutsideChanges, ReachTheListWithinTwoTicksAndKeepOtherMarks) {
 
 INSTANTIATE_TEST_SUITE_P(
     Writers, OutsideChanges,
-    ::testing::Values(
-        Writer{"LinuxShell",
-               [](const std::wstring& dir) {
-                   return RunLinuxShell(dir, "echo y > new.txt; mv old.txt renamed.txt; rm gone.txt");
-               }},
-        Writer{"WindowsCmd",
-               [](const std::wstring& dir) {
-                   return RunCmd(dir, L"echo y> new.txt & ren old.txt renamed.txt & del gone.txt");
-               }}),
+    ::testing::Values(Writer{"LinuxShell",
+                             [](const std::wstring& dir) {
+                                 return RunLinuxShell(
+                                     dir, "echo y > new.txt; mv old.txt renamed.txt; rm gone.txt");
+                             }},
+                      Writer{"WindowsCmd",
+                             [](const std::wstring& dir) {
+                                 return RunCmd(
+                                     dir,
+                                     L"echo y> new.txt & ren old.txt renamed.txt & del gone.txt");
+                             }}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(WatchedWindow, BurstOfChangesCostsAtMostOneRescanPerTick) {
@@ -204,9 +212,9 @@ TEST(WatchedWindow, BurstOfChangesCostsAtMostOneRescanPerTick) {
     auto& f = w.Form();
     WindowProbe probe(f);
     ASSERT_TRUE(RunLinuxShell(t.Root(), "for i in $(seq 1000); do : > f$i.txt; done; : > zdone"));
-    ASSERT_TRUE(PumpUntil([&] { return GetFileAttributesW(t.Path(L"zdone").c_str()) !=
-                                        INVALID_FILE_ATTRIBUTES; },
-                          60000));
+    ASSERT_TRUE(PumpUntil(
+        [&] { return GetFileAttributesW(t.Path(L"zdone").c_str()) != INVALID_FILE_ATTRIBUTES; },
+        60000));
     ASSERT_TRUE(PumpUntil([&] { return Listed(f, L"zdone"); }));
     probe.Ticks(2);
     EXPECT_EQ(Count(f.FileList), 1002); // "..", 1000 files, the marker
@@ -365,17 +373,21 @@ TEST(FolderWatcher, DropsExactRepeatsButNeverRepeatedUpdateDirectory) {
         std::vector<std::tuple<int, std::wstring, std::wstring>> notes;
         size_t reported;
     } cases[] = {
-        {"same create twice", {{SHCNE_CREATE, L"C:\\d\\a", L""}, {SHCNE_CREATE, L"C:\\d\\a", L""}}, 1},
+        {"same create twice",
+         {{SHCNE_CREATE, L"C:\\d\\a", L""}, {SHCNE_CREATE, L"C:\\d\\a", L""}},
+         1},
         {"update directory twice",
          {{SHCNE_UPDATEDIR, L"C:\\d", L""}, {SHCNE_UPDATEDIR, L"C:\\d", L""}},
          2},
         {"other path", {{SHCNE_CREATE, L"C:\\d\\a", L""}, {SHCNE_CREATE, L"C:\\d\\b", L""}}, 2},
         {"other event", {{SHCNE_CREATE, L"C:\\d\\a", L""}, {SHCNE_DELETE, L"C:\\d\\a", L""}}, 2},
         {"other after path",
-         {{SHCNE_RENAMEITEM, L"C:\\d\\a", L"C:\\d\\b"}, {SHCNE_RENAMEITEM, L"C:\\d\\a", L"C:\\d\\c"}},
+         {{SHCNE_RENAMEITEM, L"C:\\d\\a", L"C:\\d\\b"},
+          {SHCNE_RENAMEITEM, L"C:\\d\\a", L"C:\\d\\c"}},
          2},
         {"repeat after another",
-         {{SHCNE_CREATE, L"C:\\d\\a", L""}, {SHCNE_DELETE, L"C:\\d\\a", L""},
+         {{SHCNE_CREATE, L"C:\\d\\a", L""},
+          {SHCNE_DELETE, L"C:\\d\\a", L""},
           {SHCNE_CREATE, L"C:\\d\\a", L""}},
          3},
     };
