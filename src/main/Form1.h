@@ -185,6 +185,17 @@ class TForm1 : public ui::Form {
     // PageTop and CurIndex onto the entry of that name, when there is one.
     void PlaceCursorOnName(const std::wstring& name);
 
+    // Drag and drop.
+    struct TDropTargetRelease {
+        void operator()(TDropTarget* target) const;
+    };
+    std::unique_ptr<TDropTarget, TDropTargetRelease> DropFileTarget1;
+    bool DragSourceActive = false;
+    // The dropped absolute paths, in the order of the dropped file list.
+    void DropFileTarget1Drop(const TStringList& paths);
+    // What a drag out of the list carries: the marked entries, or the cursor entry.
+    TStringList DragSourcePaths() const;
+
   protected:
     LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
 

@@ -16,6 +16,12 @@ void TForm1::RefreshKeepMarks() {
             haveCursorName = true;
         }
         RefreshDir(false);
+        // The rescan climbs to an existing ancestor when the directory has
+        // gone; the watcher follows it there.
+        if (DirWatcher.Directory != CurDir) {
+            DirWatcher.Directory = CurDir;
+            DirWatcher.StartWatch();
+        }
         for (const auto& name : MarkedNames)
             if (int i = IndexOfName(FileList, name); i >= 0)
                 FileList[i]->Marked = true;
