@@ -166,6 +166,17 @@ class TForm1 : public ui::Form {
     void RegisterDropTarget();
     void RevokeDropTarget();
 
+    // Copy and move: state of the running command.
+    bool MoveMode = false;
+    bool SameDirCopy = false;
+    bool ApplyToAll = false;
+    bool ConflictAccepted = false;
+    std::wstring DestDir;
+    void CopyOrMove();
+    void CopyEntry(int i, const std::wstring& src, const std::wstring& dst, bool& skipped);
+    bool AskNewName(const std::wstring& name, const std::wstring& directory, std::wstring& dst);
+    void TransferEntry(int i, const std::wstring& src, const std::wstring& dst);
+
   protected:
     LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
 
