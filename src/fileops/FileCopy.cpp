@@ -59,7 +59,7 @@ bool StoredUnderOwnName(const std::wstring& path) {
 }
 
 [[noreturn]] void RaiseNameClash(const std::wstring& path) {
-    throw win::AppError(L"この名前はファイルシステムに保存できません（別の名前と重なります）: " +
+    throw win::AppError(L"ファイルシステムが名前を短くするので作成できません: " +
                         NamePart(path));
 }
 
@@ -135,6 +135,12 @@ void CopyFileIntoPlace(const std::wstring& source, const std::wstring& dest, boo
     TemporaryFile temp(IncludeTrailingBackslash(DirPart(dest)));
     if (!CopyFileW(source.c_str(), temp.Path().c_str(), FALSE))
         RaiseCode(GetLastError());
+    // Copying onto the existing temporary file keeps its attributes under
+    // Wine; the copy is to carry the source's.
+    DWORD sourceAttr = GetFileAttributesW(source.c_str());
+    if (sourceAttr != INVALID_FILE_ATTRIBUTES &&
+        GetFileAttributesW(temp.Path().c_str()) != sourceAttr)
+        SetFileAttributesW(temp.Path().c_str(), sourceAttr);
     DWORD flags = replacing ? MOVEFILE_REPLACE_EXISTING : 0;
     if (!MoveFileExW(temp.Path().c_str(), dest.c_str(), flags))
         RaiseCode(GetLastError());
