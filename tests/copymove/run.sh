@@ -16,12 +16,27 @@ ln -s "$fix/outside/full" "$fix/tree/linkFull"
 winpath() { printf 'Z:%s\\' "${1//\//\\}"; }
 export PELMO_FIXTURE="$(winpath "$fix")"
 mounted=0
+cleanup() {
+  if [ "$mounted" = 1 ]; then umount "$fix/full"; fi
+  rm -rf "$fix"
+}
+trap cleanup EXIT
 if mount -t tmpfs -o size=256k tmpfs "$fix/full" 2>/dev/null; then
   mounted=1
   export PELMO_FULLDISK="$(winpath "$fix/full")"
 fi
-wine "$exe" "$@"
-rc=$?
-if [ "$mounted" = 1 ]; then umount "$fix/full"; fi
-rm -rf "$fix"
+# Each test runs in a process of its own: once a test window has closed, the
+# application has seen its quit message and later modal loops would end at once.
+rc=0
+if [ $# -gt 0 ]; then
+  wine "$exe" "$@" || rc=$?
+else
+  suite=""
+  for t in $(wine "$exe" --gtest_list_tests | tr -d '\r'); do
+    case "$t" in
+      *.) suite="$t" ;;
+      *) if [ -n "$suite" ]; then wine "$exe" --gtest_filter="$suite$t" || rc=1; fi ;;
+    esac
+  done
+fi
 exit $rc
