@@ -1,20 +1,34 @@
 #include "fileops/CopyMovePrompts.h"
 
-#include "win/Error.h"
+#include "dialogs/LogHist.h"
+#include "dialogs/MakeDir.h"
+#include "dialogs/Qaccess.h"
+#include "main/Form1.h"
 
-// The input dialog with history, the make-directory dialog and the result
-// list of the quick-access dialog are built in their own modules; until they
-// are joined here the prompts report that they are missing.
 CopyMovePrompts DialogPrompts() {
     CopyMovePrompts p;
-    p.AskDestination = [](const std::wstring&, const std::wstring&, TStringList&) -> int {
-        throw win::AppError(L"コピー先の入力ダイアログがありません");
+    p.AskDestination = [](const std::wstring& prompt, const std::wstring& info,
+                          TStringList& history) {
+        HistPrompt = prompt;
+        HistInfo = info;
+        HistList = history;
+        int result = ShowHistDlg();
+        history = HistList;
+        return result;
     };
-    p.AskName = [](const std::wstring&, std::wstring&) -> int {
-        throw win::AppError(L"名前の入力ダイアログがありません");
+    p.AskName = [](const std::wstring& prompt, std::wstring& text) {
+        MakeDirPrompt = prompt;
+        MakeDirText = text;
+        int result = ShowMakeDir();
+        MakeDir = nullptr;
+        if (result == 1)
+            text = MakeDirResult;
+        return result;
     };
-    p.ShowReport = [](const std::wstring&, const TStringList&) {
-        throw win::AppError(L"結果一覧のダイアログがありません");
+    // The result list is the window's ResultList, which the dialog shows.
+    p.ShowReport = [](const std::wstring& prompt, const TStringList&) {
+        QaccessPrompt = prompt;
+        ShowQaccess();
     };
     return p;
 }

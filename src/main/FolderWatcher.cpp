@@ -1,6 +1,8 @@
 #include "main/FolderWatcher.h"
 
-TplFolderWatcher::~TplFolderWatcher() { StopWatch(); }
+TplFolderWatcher::~TplFolderWatcher() {
+    StopWatch();
+}
 
 bool TplFolderWatcher::StartWatch() {
     StopWatch();

@@ -9,9 +9,9 @@
 
 class TplFolderWatcher {
   public:
-    using TplFolderWatcherEvent =
-        std::function<void(int event, const std::wstring& beforePath, const std::wstring& beforeName,
-                           const std::wstring& afterPath, const std::wstring& afterName)>;
+    using TplFolderWatcherEvent = std::function<void(
+        int event, const std::wstring& beforePath, const std::wstring& beforeName,
+        const std::wstring& afterPath, const std::wstring& afterName)>;
 
     TplFolderWatcher() = default;
     ~TplFolderWatcher();

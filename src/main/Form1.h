@@ -115,9 +115,8 @@ class TForm1 : public ui::Form {
     // Timer, refresh keeping marks, watcher.
     void Timer1Timer();
     void RefreshKeepMarks();
-    void DirWatcherChange(int event, const std::wstring& beforePath,
-                          const std::wstring& beforeName, const std::wstring& afterPath,
-                          const std::wstring& afterName);
+    void DirWatcherChange(int event, const std::wstring& beforePath, const std::wstring& beforeName,
+                          const std::wstring& afterPath, const std::wstring& afterName);
 
     // Settings file.
     void ReadIniFile();
@@ -142,6 +141,8 @@ class TForm1 : public ui::Form {
     bool EnterEntry();
     void EnterCursorEntry();
     void ChangeDrive();
+    // "[ C D E ]": the letters of the drives in the mask (bit 0 = A).
+    static std::wstring DriveListText(DWORD drives = GetLogicalDrives());
 
     // Sort options, search, launching.
     void ChooseSortOrder();
@@ -152,6 +153,11 @@ class TForm1 : public ui::Form {
     void OpenCursorFile();
     void OpenWithShell();
     void NotSupported();
+    // Puts the cursor on the first name holding SearchWord, looking from
+    // entry `start` in steps of `step` (+1 or -1); false when none does.
+    bool SearchFrom(int start, int step);
+    // Starts the editor on a full file path.
+    void StartEditor(const std::wstring& path);
 
     // File operations.
     void CopyCommand();
@@ -177,13 +183,26 @@ class TForm1 : public ui::Form {
     bool AskNewName(const std::wstring& name, const std::wstring& directory, std::wstring& dst);
     void TransferEntry(int i, const std::wstring& src, const std::wstring& dst);
 
+    // Delete, rename and make directory.
+    // Deletes entry i on disk and takes it out of FileList; false when a
+    // file could not be deleted (the entry stays, with its mark).
+    bool DeleteEntry(int i);
+    void ClampCursor();
+    // Renames the entry named MakeDirText to the answer in MakeDirResult;
+    // the new name, or empty when nothing was renamed.
+    std::wstring RenameEntry();
+    // CurDir + the last path component of MakeDirResult.
+    std::wstring NameFromInput() const;
+    // PageTop and CurIndex onto the entry of that name, when there is one.
+    void PlaceCursorOnName(const std::wstring& name);
+
   protected:
     LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
 
   private:
     void CreateComponents();
-    std::unique_ptr<ui::StaticText> MakeText(HWND parent, int left, int top, int width,
-                                             int height, const wchar_t* text);
+    std::unique_ptr<ui::StaticText> MakeText(HWND parent, int left, int top, int width, int height,
+                                             const wchar_t* text);
 };
 
 // The one main window, for the modules that need it (dialogs take its

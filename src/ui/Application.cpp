@@ -46,9 +46,9 @@ void Application::Dispatch(MSG& msg) {
     }
     if (handled)
         return;
-    if (Form* modal = ActiveModal(); modal && modal->Handle() &&
-                                     (msg.hwnd == modal->Handle() ||
-                                      IsChild(modal->Handle(), msg.hwnd))) {
+    if (Form* modal = ActiveModal();
+        modal && modal->Handle() &&
+        (msg.hwnd == modal->Handle() || IsChild(modal->Handle(), msg.hwnd))) {
         bool consumed = false;
         Guarded([&] { consumed = modal->PreviewMessage(msg); });
         if (consumed || IsDialogMessageW(modal->Handle(), &msg))
@@ -116,14 +116,19 @@ void Application::RunModal(Form& form) {
         Application& app;
         HWND mainWnd;
         bool enable;
+        HWND focus;
         ~Restore() {
             app.modalStack_.pop_back();
             if (enable)
                 EnableWindow(mainWnd, TRUE);
             if (mainWnd)
                 SetActiveWindow(mainWnd);
+            // Activation alone gives the focus to the window itself, not to
+            // the control that had it before the dialog.
+            if (focus && IsWindow(focus) && IsWindowEnabled(focus))
+                SetFocus(focus);
         }
-    } restore{*this, mainWnd, mainWasEnabled};
+    } restore{*this, mainWnd, mainWasEnabled, GetFocus()};
     form.ShowForModal();
     if (mainWasEnabled)
         EnableWindow(mainWnd, FALSE);

@@ -1,0 +1,352 @@
+#include "settings/ZipWriter.h"
+
+#include "win/Error.h"
+
+#include <algorithm>
+#include <cstring>
+#include <exception>
+
+namespace zip {
+
+namespace {
+
+constexpr size_t BufferSize = 1 << 20;
+constexpr uint16_t Version = 20;      // 2.0; host system 0 (MS-DOS) in the high byte
+constexpr uint16_t Utf8Flag = 0x0800; // bit 11: the name is UTF-8
+constexpr uint16_t MethodDeflate = 8;
+constexpr size_t LocalHeaderSize = 30;
+constexpr size_t CrcFieldOffset = 14; // CRC-32 and both sizes follow in the local header
+
+constexpr uint32_t EarliestDosTime = (1u << 21) | (1u << 16); // 1980-01-01 00:00:00
+constexpr uint32_t LatestDosTime = (127u << 25) | (12u << 21) | (31u << 16) | (23u << 11) |
+                                   (59u << 5) | 29u; // 2107-12-31 23:59:58
+constexpr uint64_t FileTime1980 = 119600064000000000ull;
+
+// Little-endian fields of a header, built in a small array.
+class Record {
+  public:
+    Record& U16(uint32_t v) { return Bytes(v, 2); }
+    Record& U32(uint32_t v) { return Bytes(v, 4); }
+    Record& Text(const std::string& s) {
+        bytes_.insert(bytes_.end(), s.begin(), s.end());
+        return *this;
+    }
+    const unsigned char* Data() const { return bytes_.data(); }
+    size_t Size() const { return bytes_.size(); }
+
+  private:
+    Record& Bytes(uint32_t v, int n) {
+        for (int i = 0; i < n; ++i)
+            bytes_.push_back(static_cast<unsigned char>(v >> (8 * i)));
+        return *this;
+    }
+    std::vector<unsigned char> bytes_;
+};
+
+std::wstring CreateErrorText(const std::wstring& archive, DWORD code) {
+    return L"ファイル \"" + archive + L"\" を作成できません。" + win::ErrorText(code);
+}
+
+[[noreturn]] void RaiseOpenError(const std::wstring& source, DWORD code) {
+    throw win::AppError(L"ファイル " + source + L" は開けません。 " + win::ErrorText(code) + L" ",
+                        code);
+}
+
+// Unpaired surrogates have no UTF-8 form: the name is refused, and shown
+// with U+FFFD in their place.
+std::string Utf8Name(const std::wstring& name) {
+    int n = WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, name.data(),
+                                static_cast<int>(name.size()), nullptr, 0, nullptr, nullptr);
+    if (n <= 0) {
+        std::wstring shown = name;
+        for (auto& c : shown)
+            if (c >= 0xD800 && c <= 0xDFFF)
+                c = 0xFFFD;
+        throw win::AppError(L"ファイル名 \"" + shown +
+                            L"\" は書庫に格納できません。UTF-8 に変換できない文字を含みます");
+    }
+    std::string out(n, '\0');
+    WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, name.data(), static_cast<int>(name.size()),
+                        out.data(), n, nullptr, nullptr);
+    return out;
+}
+
+uint64_t Utf8Length(const std::wstring& name) {
+    return static_cast<uint64_t>(WideCharToMultiByte(
+        CP_UTF8, 0, name.data(), static_cast<int>(name.size()), nullptr, 0, nullptr, nullptr));
+}
+
+// zlib's bound for a raw stream at the default level and window.
+uint64_t DeflateBound(uint64_t size) {
+    return size + (size >> 12) + (size >> 14) + (size >> 25) + 7;
+}
+
+std::wstring TooLargeText(const std::wstring& archive) {
+    return L"ファイル \"" + archive + L"\" を作成できません。書庫が 4GB を超えます";
+}
+
+} // namespace
+
+uint32_t DosDateTime(const SYSTEMTIME& t) {
+    if (t.wYear < 1980)
+        return EarliestDosTime;
+    if (t.wYear > 2107)
+        return LatestDosTime;
+    uint32_t date = ((t.wYear - 1980u) << 9) | (t.wMonth << 5) | t.wDay;
+    uint32_t time = (t.wHour << 11) | (t.wMinute << 5) | (t.wSecond / 2u);
+    return (date << 16) | time;
+}
+
+uint32_t DosDateTimeOfFileTime(const FILETIME& utc) {
+    FILETIME local;
+    SYSTEMTIME st;
+    if (FileTimeToLocalFileTime(&utc, &local) && FileTimeToSystemTime(&local, &st))
+        return DosDateTime(st);
+    // Only times at the far ends of the FILETIME range fail to convert.
+    uint64_t value = (static_cast<uint64_t>(utc.dwHighDateTime) << 32) | utc.dwLowDateTime;
+    return value < FileTime1980 ? EarliestDosTime : LatestDosTime;
+}
+
+void CheckClassicLimits(const std::vector<ZipSource>& sources, const std::wstring& archivePath) {
+    uint64_t total = 22; // the end record
+    for (const auto& s : sources) {
+        if (s.ListedSize > MaxClassicValue)
+            throw win::AppError(L"ファイル \"" + archivePath + L"\" を作成できません。ファイル " +
+                                s.Path + L" は 4GB 以上あります");
+        total += 30 + 46 + 2 * Utf8Length(s.Name) + DeflateBound(s.ListedSize);
+    }
+    if (total > MaxClassicValue)
+        throw win::AppError(TooLargeText(archivePath));
+}
+
+ZipWriter::ZipWriter(std::wstring archivePath) : archivePath_(std::move(archivePath)) {
+    size_t slash = archivePath_.find_last_of(L"\\:");
+    std::wstring dir = slash == std::wstring::npos ? L"." : archivePath_.substr(0, slash + 1);
+    if (archivePath_.size() >= MAX_PATH)
+        throw win::AppError(CreateErrorText(archivePath_, ERROR_FILENAME_EXCED_RANGE));
+    wchar_t temp[MAX_PATH];
+    if (!GetTempFileNameW(dir.c_str(), L"pz", 0, temp))
+        throw win::AppError(CreateErrorText(archivePath_, GetLastError()));
+    tempPath_ = temp;
+    file_.reset(CreateFileW(temp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                            nullptr));
+    if (!file_) {
+        DWORD code = GetLastError();
+        DeleteFileW(temp);
+        throw win::AppError(CreateErrorText(archivePath_, code));
+    }
+    if (deflateInit2(&z_, Z_DEFAULT_COMPRESSION, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) !=
+        Z_OK) {
+        file_.reset();
+        DeleteFileW(temp);
+        throw win::AppError(CreateErrorText(archivePath_, ERROR_NOT_ENOUGH_MEMORY));
+    }
+    zReady_ = true;
+    in_.resize(BufferSize);
+    out_.resize(BufferSize);
+}
+
+ZipWriter::~ZipWriter() {
+    if (zReady_)
+        deflateEnd(&z_);
+    if (!closed_) {
+        file_.reset();
+        DeleteFileW(tempPath_.c_str());
+    }
+}
+
+void ZipWriter::RaiseWriteError() {
+    broken_ = true;
+    DWORD code = GetLastError();
+    throw win::AppError(
+        L"ファイル \"" + archivePath_ + L"\" に書き込めません。" + win::ErrorText(code), code);
+}
+
+void ZipWriter::RaiseTooLarge() const {
+    throw win::AppError(TooLargeText(archivePath_));
+}
+
+void ZipWriter::WriteRaw(const void* data, size_t size) {
+    auto* p = static_cast<const unsigned char*>(data);
+    while (size > 0) {
+        DWORD chunk = static_cast<DWORD>(std::min<size_t>(size, 1u << 30)), written = 0;
+        if (!WriteFile(file_.get(), p, chunk, &written, nullptr) || written != chunk)
+            RaiseWriteError();
+        p += chunk;
+        size -= chunk;
+    }
+}
+
+void ZipWriter::Flush() {
+    WriteRaw(out_.data(), used_);
+    bufferStart_ += used_;
+    used_ = 0;
+}
+
+void ZipWriter::Put(const void* data, size_t size) {
+    auto* p = static_cast<const unsigned char*>(data);
+    while (size > 0) {
+        if (used_ == out_.size())
+            Flush();
+        size_t n = std::min(size, out_.size() - used_);
+        std::memcpy(out_.data() + used_, p, n);
+        used_ += n;
+        p += n;
+        size -= n;
+    }
+}
+
+void ZipWriter::Seek(uint64_t position) {
+    LARGE_INTEGER to;
+    to.QuadPart = static_cast<LONGLONG>(position);
+    if (!SetFilePointerEx(file_.get(), to, nullptr, FILE_BEGIN))
+        RaiseWriteError();
+}
+
+// Drops everything written from `position` on.
+void ZipWriter::Rollback(uint64_t position) {
+    if (position >= bufferStart_) {
+        used_ = static_cast<size_t>(position - bufferStart_);
+        return;
+    }
+    used_ = 0;
+    Seek(position);
+    if (!SetEndOfFile(file_.get()))
+        RaiseWriteError();
+    bufferStart_ = position;
+}
+
+void ZipWriter::DeflateFrom(HANDLE source, const std::wstring& sourcePath, CentralEntry& entry) {
+    deflateReset(&z_);
+    uint64_t size = 0, compressed = 0;
+    uLong crc = crc32(0, nullptr, 0);
+    for (bool last = false; !last;) {
+        DWORD got = 0;
+        if (!ReadFile(source, in_.data(), static_cast<DWORD>(in_.size()), &got, nullptr))
+            RaiseOpenError(sourcePath, GetLastError());
+        last = got == 0;
+        size += got;
+        if (size > MaxClassicValue)
+            RaiseTooLarge();
+        crc = crc32(crc, in_.data(), got);
+        z_.next_in = in_.data();
+        z_.avail_in = got;
+        for (;;) {
+            if (used_ == out_.size())
+                Flush();
+            size_t room = out_.size() - used_;
+            z_.next_out = out_.data() + used_;
+            z_.avail_out = static_cast<uInt>(room);
+            int result = deflate(&z_, last ? Z_FINISH : Z_NO_FLUSH);
+            if (result == Z_STREAM_ERROR)
+                throw win::AppError(CreateErrorText(archivePath_, ERROR_INVALID_DATA));
+            size_t produced = room - z_.avail_out;
+            used_ += produced;
+            compressed += produced;
+            if (Position() > MaxClassicValue)
+                RaiseTooLarge();
+            if (last ? result == Z_STREAM_END : (z_.avail_in == 0 && z_.avail_out != 0))
+                break;
+        }
+    }
+    entry.Crc = static_cast<uint32_t>(crc);
+    entry.Size = static_cast<uint32_t>(size);
+    entry.CompressedSize = static_cast<uint32_t>(compressed);
+}
+
+void ZipWriter::PatchLocalHeader(const CentralEntry& e) {
+    Record fields;
+    fields.U32(e.Crc).U32(e.CompressedSize).U32(e.Size);
+    uint64_t at = e.Offset + CrcFieldOffset;
+    if (at >= bufferStart_) {
+        std::memcpy(out_.data() + (at - bufferStart_), fields.Data(), fields.Size());
+        return;
+    }
+    Flush();
+    Seek(at);
+    WriteRaw(fields.Data(), fields.Size());
+    Seek(bufferStart_);
+}
+
+void ZipWriter::Add(const std::wstring& sourcePath, const std::wstring& entryName) {
+    if (entries_.size() >= MaxEntries)
+        throw win::AppError(L"ファイル数の上限を超えました");
+    CentralEntry e{Utf8Name(entryName), 0, 0, 0, 0, 0, 0};
+    win::UniqueHandle source(CreateFileW(sourcePath.c_str(), GENERIC_READ,
+                                         FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                         FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!source || !GetFileInformationByHandle(source.get(), &info))
+        RaiseOpenError(sourcePath, GetLastError());
+    e.DosTime = DosDateTimeOfFileTime(info.ftLastWriteTime);
+    e.Attributes = info.dwFileAttributes;
+    uint64_t start = Position();
+    if (start + LocalHeaderSize + e.Name.size() > MaxClassicValue)
+        RaiseTooLarge();
+    e.Offset = static_cast<uint32_t>(start);
+    try {
+        Record header;
+        header.U32(0x04034b50).U16(Version).U16(Utf8Flag).U16(MethodDeflate);
+        header.U16(e.DosTime & 0xFFFF).U16(e.DosTime >> 16).U32(0).U32(0).U32(0);
+        header.U16(static_cast<uint32_t>(e.Name.size())).U16(0).Text(e.Name);
+        Put(header.Data(), header.Size());
+        DeflateFrom(source.get(), sourcePath, e);
+        PatchLocalHeader(e);
+    } catch (const win::AppError&) {
+        if (!broken_)
+            Rollback(start);
+        throw;
+    }
+    entries_.push_back(std::move(e));
+}
+
+void ZipWriter::Close() {
+    uint64_t directoryStart = Position();
+    for (const auto& e : entries_) {
+        Record r;
+        r.U32(0x02014b50).U16(Version).U16(Version).U16(Utf8Flag).U16(MethodDeflate);
+        r.U16(e.DosTime & 0xFFFF).U16(e.DosTime >> 16).U32(e.Crc).U32(e.CompressedSize);
+        r.U32(e.Size).U16(static_cast<uint32_t>(e.Name.size())).U16(0).U16(0).U16(0).U16(0);
+        r.U32(e.Attributes).U32(e.Offset).Text(e.Name);
+        Put(r.Data(), r.Size());
+    }
+    uint64_t directorySize = Position() - directoryStart;
+    if (directoryStart > MaxClassicValue || directorySize > MaxClassicValue) {
+        broken_ = true;
+        RaiseTooLarge();
+    }
+    auto count = static_cast<uint32_t>(entries_.size());
+    Record end;
+    end.U32(0x06054b50).U16(0).U16(0).U16(count).U16(count);
+    end.U32(static_cast<uint32_t>(directorySize)).U32(static_cast<uint32_t>(directoryStart)).U16(0);
+    Put(end.Data(), end.Size());
+    Flush();
+    if (!CloseHandle(file_.release()))
+        RaiseWriteError();
+    if (!MoveFileExW(tempPath_.c_str(), archivePath_.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+        broken_ = true;
+        throw win::AppError(CreateErrorText(archivePath_, GetLastError()));
+    }
+    closed_ = true;
+}
+
+void WriteArchive(const std::wstring& archivePath, const std::vector<ZipSource>& sources) {
+    CheckClassicLimits(sources, archivePath);
+    ZipWriter writer(archivePath);
+    std::exception_ptr sourceError;
+    for (const auto& s : sources) {
+        try {
+            writer.Add(s.Path, s.Name);
+        } catch (const win::AppError&) {
+            if (writer.Broken())
+                throw;
+            sourceError = std::current_exception();
+            break;
+        }
+    }
+    writer.Close();
+    if (sourceError)
+        std::rethrow_exception(sourceError);
+}
+
+} // namespace zip

@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# Runs a test command with its output in a file instead of ctest's pipe.
+# Wine starts background programs (the desktop window's explorer, services)
+# from the first process that needs them; they inherit that process's output
+# and live on with the server, so a pipe they hold would never reach its end.
+log=$(mktemp)
+"$@" >"$log" 2>&1 </dev/null
+rc=$?
+cat "$log"
+rm -f "$log"
+exit $rc
