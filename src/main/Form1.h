@@ -172,6 +172,17 @@ class TForm1 : public ui::Form {
     void RegisterDropTarget();
     void RevokeDropTarget();
 
+    // Copy and move: state of the running command.
+    bool MoveMode = false;
+    bool SameDirCopy = false;
+    bool ApplyToAll = false;
+    bool ConflictAccepted = false;
+    std::wstring DestDir;
+    void CopyOrMove();
+    void CopyEntry(int i, const std::wstring& src, const std::wstring& dst, bool& skipped);
+    bool AskNewName(const std::wstring& name, const std::wstring& directory, std::wstring& dst);
+    void TransferEntry(int i, const std::wstring& src, const std::wstring& dst);
+
     // Delete, rename and make directory.
     // Deletes entry i on disk and takes it out of FileList; false when a
     // file could not be deleted (the entry stays, with its mark).

@@ -1,0 +1,319 @@
+#include "fileops/FileCopy.h"
+
+#include "subroutines/Subroutines.h"
+#include "win/Error.h"
+#include "win/Handle.h"
+
+#include <windows.h>
+
+namespace {
+
+constexpr size_t MaxFilePath = 260;
+constexpr size_t MaxDirPath = 248;
+
+std::wstring NamePart(const std::wstring& path) {
+    size_t p = path.find_last_of(L'\\');
+    return p == std::wstring::npos ? path : path.substr(p + 1);
+}
+
+std::wstring DirPart(const std::wstring& path) {
+    size_t p = path.find_last_of(L'\\');
+    return p == std::wstring::npos ? std::wstring() : path.substr(0, p);
+}
+
+std::wstring Join(const std::wstring& dir, const std::wstring& name) {
+    return IncludeTrailingBackslash(dir) + name;
+}
+
+bool SameTextOrdinal(const std::wstring& a, const std::wstring& b) {
+    return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(),
+                                static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
+}
+
+bool IsInvalidPathChar(wchar_t c) {
+    return c < 32 || c == L'<' || c == L'>' || c == L'"' || c == L'|' || c == L'?' || c == L'*';
+}
+
+void ValidatePath(const std::wstring& path, size_t limit) {
+    if (path.empty())
+        throw win::AppError(L"パスが指定されていません");
+    if (path.size() >= limit)
+        throw win::AppError(L"パスが長すぎます: " + path);
+    for (size_t i = 0; i < path.size(); ++i)
+        if (IsInvalidPathChar(path[i]) || (path[i] == L':' && i != 1))
+            throw win::AppError(L"パスに使えない文字があります: " + path);
+}
+
+[[noreturn]] void RaiseCode(DWORD code) { throw win::AppError(win::ErrorText(code), code); }
+
+// The file system may store a name other than the one asked for (a Linux file
+// system under Wine cuts names longer than 255 bytes). True when the entry
+// found at `path` carries the name part of `path` itself.
+bool StoredUnderOwnName(const std::wstring& path) {
+    WIN32_FIND_DATAW fd;
+    win::UniqueFind find(FindFirstFileW(path.c_str(), &fd));
+    if (!find)
+        return false;
+    std::wstring name = NamePart(path);
+    return SameTextOrdinal(fd.cFileName, name) || SameTextOrdinal(fd.cAlternateFileName, name);
+}
+
+[[noreturn]] void RaiseNameClash(const std::wstring& path) {
+    throw win::AppError(L"ファイルシステムが名前を短くするので作成できません: " +
+                        NamePart(path));
+}
+
+// A directory and its missing parents; an existing directory is kept.
+void CreateDirectoryWithParents(const std::wstring& dir) {
+    std::wstring path = ExcludeTrailingBackslash(dir);
+    if (path.empty() || DirectoryExists(path))
+        return;
+    std::wstring parent = DirPart(path);
+    bool isRoot = parent.empty() || (parent.size() == 2 && parent[1] == L':');
+    if (!isRoot && !DirectoryExists(parent))
+        CreateDirectoryWithParents(parent);
+    if (!CreateDirectoryW(path.c_str(), nullptr)) {
+        DWORD code = GetLastError();
+        if (!DirectoryExists(path))
+            RaiseCode(code);
+        return;
+    }
+    if (!StoredUnderOwnName(path)) {
+        RemoveDirectoryW(path.c_str());
+        RaiseNameClash(path);
+    }
+}
+
+// An empty file with a unique name in `dir`, deleted at scope end unless kept.
+class TemporaryFile {
+  public:
+    explicit TemporaryFile(const std::wstring& dir) {
+        wchar_t buffer[MAX_PATH];
+        if (!GetTempFileNameW(dir.c_str(), L"pel", 0, buffer))
+            win::RaiseLastError(L"一時ファイルを作れません: ");
+        path_ = buffer;
+    }
+    ~TemporaryFile() {
+        if (!path_.empty()) {
+            win::LastErrorGuard keep;
+            SetFileAttributesW(path_.c_str(), FILE_ATTRIBUTE_NORMAL);
+            DeleteFileW(path_.c_str());
+        }
+    }
+    TemporaryFile(const TemporaryFile&) = delete;
+    TemporaryFile& operator=(const TemporaryFile&) = delete;
+    const std::wstring& Path() const { return path_; }
+    void Keep() { path_.clear(); }
+
+  private:
+    std::wstring path_;
+};
+
+// Raises when the existing entry at `dest` may not be replaced by a file.
+void CheckReplaceable(const std::wstring& dest, DWORD attr, bool overwrite) {
+    if (!overwrite)
+        RaiseCode(ERROR_FILE_EXISTS);
+    if (attr & FILE_ATTRIBUTE_DIRECTORY)
+        throw win::AppError(L"同じ名前のディレクトリがあるので上書きできません: " +
+                            NamePart(dest));
+    // Windows refuses to copy onto a read-only file; Wine would overwrite it.
+    if (attr & FILE_ATTRIBUTE_READONLY)
+        RaiseCode(ERROR_ACCESS_DENIED);
+    if (!StoredUnderOwnName(dest))
+        RaiseNameClash(dest);
+}
+
+// The copy itself: to a temporary file beside `dest`, then renamed into place.
+void CopyFileIntoPlace(const std::wstring& source, const std::wstring& dest, bool overwrite) {
+    ValidatePath(source, MaxFilePath);
+    ValidatePath(dest, MaxFilePath);
+    DWORD destAttr = GetFileAttributesW(dest.c_str());
+    bool replacing = destAttr != INVALID_FILE_ATTRIBUTES;
+    if (replacing)
+        CheckReplaceable(dest, destAttr, overwrite);
+
+    TemporaryFile temp(IncludeTrailingBackslash(DirPart(dest)));
+    if (!CopyFileW(source.c_str(), temp.Path().c_str(), FALSE))
+        RaiseCode(GetLastError());
+    // Copying onto the existing temporary file keeps its attributes under
+    // Wine; the copy is to carry the source's.
+    DWORD sourceAttr = GetFileAttributesW(source.c_str());
+    if (sourceAttr != INVALID_FILE_ATTRIBUTES &&
+        GetFileAttributesW(temp.Path().c_str()) != sourceAttr)
+        SetFileAttributesW(temp.Path().c_str(), sourceAttr);
+    DWORD flags = replacing ? MOVEFILE_REPLACE_EXISTING : 0;
+    if (!MoveFileExW(temp.Path().c_str(), dest.c_str(), flags))
+        RaiseCode(GetLastError());
+    temp.Keep();
+    if (!replacing && !StoredUnderOwnName(dest)) {
+        // It landed under a shortened name that was free; take it away again.
+        SetFileAttributesW(dest.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileW(dest.c_str());
+        RaiseNameClash(dest);
+    }
+}
+
+// A subdirectory of the copy; false when it cannot be created under its own
+// name (its tree is then left out).
+bool MakeSubdirectory(const std::wstring& dir) {
+    if (dir.size() >= MaxDirPath)
+        return false;
+    if (CreateDirectoryW(dir.c_str(), nullptr)) {
+        if (StoredUnderOwnName(dir))
+            return true;
+        RemoveDirectoryW(dir.c_str());
+        return false;
+    }
+    DWORD attr = GetFileAttributesW(dir.c_str());
+    return attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_DIRECTORY) &&
+           !(attr & FILE_ATTRIBUTE_REPARSE_POINT) && StoredUnderOwnName(dir);
+}
+
+// Walks `sourceDir` depth-first and copies it into `destDir`; with `countOnly`
+// it only counts what it would have copied as failed.
+void CopyTree(const std::wstring& sourceDir, const std::wstring& destDir,
+              const std::wstring& relative, bool countOnly, DirCopyResult& result) {
+    WIN32_FIND_DATAW fd;
+    win::UniqueFind find(FindFirstFileW(Join(sourceDir, L"*").c_str(), &fd));
+    if (!find)
+        return;
+    do {
+        std::wstring name = fd.cFileName;
+        if (name == L"." || name == L"..")
+            continue;
+        // A link is not followed: its target lies outside the tree.
+        if (fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+            ++result.SkippedLinks;
+            continue;
+        }
+        std::wstring source = Join(sourceDir, name);
+        std::wstring dest = Join(destDir, name);
+        std::wstring rel = relative.empty() ? name : relative + L"\\" + name;
+        if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            bool made = !countOnly && MakeSubdirectory(dest);
+            CopyTree(source, dest, rel, !made, result);
+        } else if (countOnly) {
+            ++result.FailedFiles;
+        } else {
+            try {
+                CopyFileIntoPlace(source, dest, true);
+                result.CopiedFiles.push_back(rel);
+            } catch (const win::AppError&) {
+                ++result.FailedFiles;
+            }
+        }
+    } while (FindNextFileW(find.get(), &fd));
+}
+
+// Gives `dest` the attributes and the three times of `source` (directories).
+void CopyDirectoryStamp(const std::wstring& source, const std::wstring& dest) {
+    DWORD attr = GetFileAttributesW(source.c_str());
+    if (attr != INVALID_FILE_ATTRIBUTES) {
+        DWORD bits = attr & ~(FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT);
+        SetFileAttributesW(dest.c_str(), bits ? bits : FILE_ATTRIBUTE_NORMAL);
+    }
+    constexpr DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    win::UniqueHandle from(CreateFileW(source.c_str(), FILE_READ_ATTRIBUTES, share, nullptr,
+                                       OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    FILETIME created, accessed, written;
+    if (!from || !GetFileTime(from.get(), &created, &accessed, &written))
+        return;
+    win::UniqueHandle to(CreateFileW(dest.c_str(), FILE_WRITE_ATTRIBUTES, share, nullptr,
+                                     OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (to)
+        SetFileTime(to.get(), &created, &accessed, &written);
+}
+
+bool IsEmptyDirectory(const std::wstring& dir) {
+    WIN32_FIND_DATAW fd;
+    win::UniqueFind find(FindFirstFileW(Join(dir, L"*").c_str(), &fd));
+    if (!find)
+        return false;
+    do {
+        std::wstring name = fd.cFileName;
+        if (name != L"." && name != L"..")
+            return false;
+    } while (FindNextFileW(find.get(), &fd));
+    return true;
+}
+
+// Removes `dir` when it is empty (after its empty subdirectories); links and
+// anything else are left alone.
+void RemoveEmptyDirectories(const std::wstring& dir) {
+    std::vector<std::wstring> subdirs;
+    {
+        WIN32_FIND_DATAW fd;
+        win::UniqueFind find(FindFirstFileW(Join(dir, L"*").c_str(), &fd));
+        if (!find)
+            return;
+        do {
+            std::wstring name = fd.cFileName;
+            bool isDir = fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY;
+            bool isLink = fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT;
+            if (name != L"." && name != L".." && isDir && !isLink)
+                subdirs.push_back(Join(dir, name));
+        } while (FindNextFileW(find.get(), &fd));
+    }
+    for (const auto& sub : subdirs)
+        RemoveEmptyDirectories(sub);
+    if (IsEmptyDirectory(dir)) {
+        SetFileAttributesW(dir.c_str(), FILE_ATTRIBUTE_NORMAL);
+        RemoveDirectoryW(dir.c_str());
+    }
+}
+
+} // namespace
+
+bool IsSameOrInside(const std::wstring& inner, const std::wstring& outer) {
+    std::wstring in = ExcludeTrailingBackslash(FullPathName(inner));
+    std::wstring out = ExcludeTrailingBackslash(FullPathName(outer));
+    if (in.size() < out.size() || out.empty())
+        return false;
+    if (!SameTextOrdinal(in.substr(0, out.size()), out))
+        return false;
+    return in.size() == out.size() || in[out.size()] == L'\\';
+}
+
+void CopyOneFile(const std::wstring& sourceFile, const std::wstring& destFile, bool overwrite) {
+    ValidatePath(sourceFile, MaxFilePath);
+    ValidatePath(destFile, MaxFilePath);
+    DWORD attr = GetFileAttributesW(sourceFile.c_str());
+    if (attr == INVALID_FILE_ATTRIBUTES || (attr & FILE_ATTRIBUTE_DIRECTORY))
+        throw win::AppError(L"コピー元のファイルがありません: " + sourceFile);
+    std::wstring dir = DirPart(destFile);
+    ValidatePath(dir, MaxDirPath);
+    CreateDirectoryWithParents(dir);
+    CopyFileIntoPlace(sourceFile, destFile, overwrite);
+}
+
+DirCopyResult CopyDirectory(const std::wstring& sourceDir, const std::wstring& destDir) {
+    std::wstring source = ExcludeTrailingBackslash(FullPathName(sourceDir));
+    std::wstring dest = ExcludeTrailingBackslash(FullPathName(destDir));
+    ValidatePath(source, MaxDirPath);
+    ValidatePath(dest, MaxDirPath);
+    if (!DirectoryExists(source))
+        throw win::AppError(L"コピー元のディレクトリがありません: " + source);
+    if (SameTextOrdinal(source, dest))
+        throw win::AppError(L"コピー元とコピー先が同じディレクトリです: " + source);
+    if (IsSameOrInside(dest, source))
+        throw win::AppError(L"コピー先がコピー元の中にあります: " + dest);
+    CreateDirectoryWithParents(dest);
+    if (!DirectoryExists(dest))
+        RaiseCode(ERROR_PATH_NOT_FOUND);
+
+    DirCopyResult result;
+    CopyTree(source, dest, L"", false, result);
+    CopyDirectoryStamp(source, dest);
+    return result;
+}
+
+bool RemoveCopiedTree(const std::wstring& sourceDir, const std::vector<std::wstring>& copied) {
+    std::wstring source = ExcludeTrailingBackslash(FullPathName(sourceDir));
+    for (const auto& rel : copied) {
+        std::wstring path = Join(source, rel);
+        SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileW(path.c_str());
+    }
+    RemoveEmptyDirectories(source);
+    return GetFileAttributesW(source.c_str()) == INVALID_FILE_ATTRIBUTES;
+}
