@@ -15,7 +15,8 @@ static std::wstring NearestExistingDirectory(std::wstring dir) {
     while (!DirectoryExists(dir)) {
         std::wstring parent = CollapseDelimiters(
             IncludeTrailingBackslash(FullPathName(IncludeTrailingBackslash(dir) + L"..")));
-        if (parent == CollapseDelimiters(IncludeTrailingBackslash(dir)))
+        // No progress (the parent of Q:\ is Q:\ again) or no answer: no ancestor.
+        if (parent.size() >= CollapseDelimiters(IncludeTrailingBackslash(dir)).size())
             return L"";
         dir = parent;
     }
