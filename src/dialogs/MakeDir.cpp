@@ -4,25 +4,7 @@
 #include "main/DialogFlags.h"
 #include "ui/Application.h"
 
-#include <commctrl.h>
-
 namespace {
-
-// An edit that keeps its text unselected when the keyboard focus arrives
-// (the dialog navigation would select all of it).
-class UnselectedEdit : public ui::Edit {
-  public:
-    using ui::Edit::Edit;
-
-  protected:
-    bool OwnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override {
-        if (msg == WM_GETDLGCODE) {
-            result = DefSubclassProc(hwnd_, msg, wp, lp) & ~DLGC_HASSETSEL;
-            return true;
-        }
-        return ui::Edit::OwnMessage(msg, wp, lp, result);
-    }
-};
 
 constexpr int EditId = 100;
 
@@ -44,7 +26,7 @@ TMakeDir::TMakeDir() {
     Button_Cancel =
         std::make_unique<ui::Button>(*this, Handle(), 184, 76, 75, 24, L"ｷｬﾝｾﾙ", IDCANCEL);
     Button_Cancel->ModalResult = ui::mrCancel;
-    Edit1 = std::make_unique<UnselectedEdit>(Handle(), 16, 40, 305, 23, EditId);
+    Edit1 = std::make_unique<ui::Edit>(Handle(), 16, 40, 305, 23, EditId);
     Label1 = std::make_unique<ui::StaticText>(Handle(), 16, 16, 273, 15, L"", false);
     Label1->SetBackColor(Color());
     SetEachFont();

@@ -47,7 +47,7 @@ TEST(Delete, CursorArithmeticAndClamping) {
             doomed.push_back(EntryName(f.FileList, c.cursor));
         f.PlaceCursor(c.cursor);
         w.OnDialogs({ConfirmOk()});
-        w.Key('D');
+        f.DeleteCommand();
         w.Pump();
         EXPECT_EQ(w.DialogsShown(), c.expectedDialogs);
         EXPECT_EQ(f.CurIndex, c.expectedCursor);
@@ -74,9 +74,9 @@ TEST(Delete, ConfirmationTextsAndCancelDeletesNothing) {
     };
     PutCursor(f, L"keep.txt");
     w.OnDialogs({cancelSeeing, cancelSeeing});
-    w.Key('D', true);
+    f.DeleteCursorEntry();
     Mark(f, {L"also.txt"});
-    w.Key('D');
+    f.DeleteCommand();
     EXPECT_EQ(texts, (std::vector<std::wstring>{L"keep.txtを削除します",
                                                 L"マークされたファイルを削除します"}));
     EXPECT_TRUE(t.Exists(L"keep.txt"));
@@ -95,7 +95,7 @@ TEST(Delete, ReadOnlyFileAmongMarkedStaysMarkedAfterOneMessage) {
     Mark(f, {L"a.txt", L"ro.txt", L"b.txt"});
     std::vector<std::wstring> notices;
     w.OnDialogs({ConfirmOk(), Notice(notices)});
-    w.Key('D');
+    f.DeleteCommand();
     EXPECT_EQ(notices, std::vector<std::wstring>{L"削除に失敗しました"});
     EXPECT_FALSE(t.Exists(L"a.txt"));
     EXPECT_FALSE(t.Exists(L"b.txt"));
@@ -125,7 +125,7 @@ TEST(Delete, DirectoryTreeWithReadOnlyHiddenAndSystemEntriesGoesWhole) {
     auto& f = w.Form();
     PutCursor(f, L"tree");
     w.OnDialogs({ConfirmOk()});
-    w.Key('D', true);
+    f.DeleteCursorEntry();
     EXPECT_FALSE(t.Exists(L"tree"));
     EXPECT_EQ(IndexOfName(f.FileList, L"tree"), -1);
     EXPECT_EQ(t.Read(L"neighbour.txt"), "n");
@@ -144,7 +144,7 @@ TEST(Delete, SurvivingTreeLeavesTheListAndComesBackOnRescan) {
     auto& f = w.Form();
     PutCursor(f, L"tree");
     w.OnDialogs({ConfirmOk()});
-    w.Key('D', true);
+    f.DeleteCursorEntry();
     EXPECT_EQ(w.DialogsShown(), 1); // no message for a directory
     EXPECT_EQ(IndexOfName(f.FileList, L"tree"), -1);
     held.reset();
@@ -167,7 +167,7 @@ TEST(Delete, TooLongPathEndsTheWalkWithTheErrorReportAndKeepsTheCursorInRange) {
     Mark(f, {L"a.txt", longName.c_str(), L"z.txt"});
     f.PlaceCursor(Count(f.FileList) - 1);
     w.OnDialogs({ConfirmOk()});
-    w.Key('D');
+    ui::Guarded([&] { f.DeleteCommand(); });
     ASSERT_EQ(w.Errors.size(), 1u);
     EXPECT_NE(w.Errors[0].find(L"パス名が長すぎます"), std::wstring::npos);
     EXPECT_TRUE(t.Exists(longName));

@@ -15,9 +15,7 @@ std::wstring Fixture(const std::wstring& caseName) {
     return base ? Widen(base) + L"\\" + caseName + L"\\" : std::wstring();
 }
 
-DWORD Attr(const std::wstring& path) {
-    return GetFileAttributesW(path.c_str());
-}
+DWORD Attr(const std::wstring& path) { return GetFileAttributesW(path.c_str()); }
 
 bool GoneOrStillALink(const std::wstring& path) {
     DWORD a = Attr(path);
@@ -55,7 +53,7 @@ TEST(Links, DeletingALinkEntryRemovesNoTargetAndTheEntryLeavesTheList) {
     for (auto name : {L"emptyLink", L"fullLink"}) {
         PutCursor(f, name);
         w.OnDialogs({ConfirmOk()});
-        w.Key('D', true);
+        f.DeleteCursorEntry();
         EXPECT_EQ(IndexOfName(f.FileList, name), -1) << Narrow(name);
         EXPECT_TRUE(GoneOrStillALink(d + name)) << Narrow(name);
     }
@@ -70,7 +68,7 @@ TEST(Links, RenamingALinkNeverMovesItsTarget) {
     PutCursor(f, L"emptyLink");
     std::vector<std::wstring> notices;
     w.OnDialogs({Answer(L"renamed"), Notice(notices)});
-    w.Key('R');
+    f.RenameCommand();
     ExpectTargetsUntouched(d);
     if (Attr(d + L"renamed") == INVALID_FILE_ATTRIBUTES) {
         // The system could not rename the link as a link (Wine 8).

@@ -27,7 +27,7 @@ TEST(MakeDir, OnlyTheLastComponentCountsAndTheCursorGoesOnTheNewDirectory) {
     WindowDriver w(t.Root());
     std::vector<std::wstring> seen;
     w.OnDialogs({Answer(L"  a\\b", &seen)});
-    w.Key('K');
+    w.Form().MakeDirCommand();
     EXPECT_EQ(seen, std::vector<std::wstring>{L"新しいディレクトリ名を入力してください|"});
     EXPECT_TRUE(DirectoryExists(t.Path(L"b")));
     EXPECT_FALSE(t.Exists(L"a"));
@@ -44,14 +44,14 @@ TEST(MakeDir, ExistingDirectoryGetsTheCursorAndExistingFileNothing) {
     WindowDriver w(t.Root());
     auto& f = w.Form();
     w.OnDialogs({Answer(L"sub")});
-    w.Key('K');
+    f.MakeDirCommand();
     ExpectCursorOn(w, L"sub");
     ASSERT_GE(f.DirHistory.size(), 2u);
     EXPECT_EQ(f.DirHistory[0], t.Root());
     EXPECT_EQ(f.DirHistory[1], t.Path(L"sub\\"));
 
     w.OnDialogs({Answer(L"f.txt")});
-    w.Key('K');
+    f.MakeDirCommand();
     EXPECT_EQ(w.DialogsShown(), 2); // the prompts only: no message
     EXPECT_EQ(t.Read(L"f.txt"), "f");
     EXPECT_EQ(f.CurIndex, 0);
@@ -66,7 +66,7 @@ TEST(MakeDir, NewDirectoryOnAFirstOrALaterPage) {
             t.File(L"f" + std::to_wstring(1000 + i) + L".txt");
         WindowDriver w(t.Root());
         w.OnDialogs({Answer(L"zz-new")});
-        w.Key('K');
+        w.Form().MakeDirCommand();
         ExpectCursorOn(w, L"zz-new");
     }
 }
@@ -83,7 +83,7 @@ TEST(MakeDir, NameThatReducesToNothingChangesNothing) {
         auto history = f.DirHistory;
         auto before = EntryNames(f.FileList);
         w.OnDialogs({Answer(text)});
-        w.Key('K');
+        f.MakeDirCommand();
         EXPECT_EQ(f.CurDir, t.Path(L"inner\\"));
         EXPECT_EQ(EntryNames(f.FileList), before);
         EXPECT_EQ(f.CurIndex, 1);
@@ -97,7 +97,7 @@ TEST(MakeDir, PathValidationErrorsReachTheErrorReportAndCreateNothing) {
     WindowDriver w(t.Root());
     std::wstring longName(260 - t.Root().size(), L'n');
     w.OnDialogs({Answer(longName)});
-    w.Key('K');
+    ui::Guarded([&] { w.Form().MakeDirCommand(); });
     ASSERT_EQ(w.Errors.size(), 1u);
     EXPECT_NE(w.Errors[0].find(L"パス名が長すぎます"), std::wstring::npos);
     EXPECT_EQ(EntryNames(w.Form().FileList), std::vector<std::wstring>{L".."});
@@ -132,7 +132,7 @@ TEST(MakeDir, NameTheFileSystemWouldShortenNeverMeetsAnotherEntry) {
     t.File(stem + L"A.txt", "first");
     WindowDriver w(t.Root());
     w.OnDialogs({Answer(stem + L"B")});
-    w.Key('K');
+    ui::Guarded([&] { w.Form().MakeDirCommand(); });
     EXPECT_EQ(t.Read(stem + L"A.txt"), "first");
     if (NameOnDisk(t.Path(stem + L"B")) != stem + L"B") {
         ASSERT_EQ(w.Errors.size(), 1u);
@@ -143,7 +143,7 @@ TEST(MakeDir, NameTheFileSystemWouldShortenNeverMeetsAnotherEntry) {
     std::wstring other(88, L'い');
     w.Errors.clear();
     w.OnDialogs({Answer(other + L"X1")});
-    w.Key('K');
+    ui::Guarded([&] { w.Form().MakeDirCommand(); });
     if (NameOnDisk(t.Path(other + L"X1")) != other + L"X1") {
         EXPECT_EQ(w.Errors.size(), 1u);
         std::vector<std::wstring> names = EntryNames(w.Form().FileList);
@@ -161,9 +161,9 @@ TEST(Rename, CaseOnlyRenameReallyHappens) {
         PutCursor(f, from);
         std::vector<std::wstring> seen;
         w.OnDialogs({Answer(to, &seen)});
-        w.Key('R');
-        EXPECT_EQ(seen,
-                  std::vector<std::wstring>{L"新しい名前を入力してください|" + std::wstring(from)});
+        f.RenameCommand();
+        EXPECT_EQ(seen, std::vector<std::wstring>{L"新しい名前を入力してください|" +
+                                                  std::wstring(from)});
         EXPECT_EQ(NameOnDisk(t.Path(to)), to);
         EXPECT_EQ(IndexOfName(f.FileList, from), -1);
         ExpectCursorOn(w, to);
@@ -179,7 +179,8 @@ TEST(Rename, FailuresShowTheirMessagesAndChangeNothing) {
     } cases[] = {
         {"leading space in the old name", L" lead.txt", L"new.txt", L"リネームに失敗しました"},
         {"name of another entry", L"one.txt", L"two.txt", L"リネームに失敗しました"},
-        {"unchanged name", L"one.txt", L"one.txt", L"one.txt が存在しているのでリネームできません"},
+        {"unchanged name", L"one.txt", L"one.txt",
+         L"one.txt が存在しているのでリネームできません"},
         {"unchanged directory name", L"sub", L"sub", L"sub が存在しているのでリネームできません"},
     };
     for (const auto& c : cases) {
@@ -195,7 +196,7 @@ TEST(Rename, FailuresShowTheirMessagesAndChangeNothing) {
         PutCursor(f, c.entry);
         std::vector<std::wstring> notices;
         w.OnDialogs({Answer(c.answer), Notice(notices)});
-        w.Key('R');
+        f.RenameCommand();
         EXPECT_EQ(notices, std::vector<std::wstring>{c.message});
         EXPECT_EQ(t.Read(L" lead.txt"), "lead");
         EXPECT_EQ(t.Read(L"one.txt"), "one");
@@ -219,7 +220,7 @@ TEST(Rename, NameTheFileSystemWouldShortenNeverMeetsAnotherFile) {
         PutCursor(f, L"small.txt");
         std::vector<std::wstring> notices;
         w.OnDialogs({Answer(answer), Notice(notices)});
-        w.Key('R');
+        f.RenameCommand();
         EXPECT_EQ(t.Read(stem + L"A.txt"), "first");
         if (NameOnDisk(t.Path(answer)) == answer) {
             EXPECT_EQ(t.Read(answer), "small"); // the name fits here
@@ -267,7 +268,7 @@ TEST(Rename, MarkedEntriesOneByOneWithTheThirdPromptCancelled) {
             order.push_back(e->FileName);
     ASSERT_EQ(order.size(), 3u);
     w.OnDialogs({renProp, answer(L"new-" + order[0]), answer(L"new-" + order[1]), cancel});
-    w.Key('R');
+    f.RenameCommand();
     EXPECT_EQ(renPropCaption, f.Caption());
     EXPECT_EQ(busy, (std::vector<bool>{true, true, true}));
     EXPECT_FALSE(f.Busy);
@@ -285,10 +286,10 @@ TEST(Rename, CancelledRenPropAndDotDotDoNothing) {
     WindowDriver w(t.Root());
     auto& f = w.Form();
     f.PlaceCursor(0);
-    w.Key('R');
+    f.RenameCommand();
     EXPECT_EQ(w.DialogsShown(), 0);
     Mark(f, {L"a.txt"});
-    w.Key('R'); // TRenProp gets Cancel
+    f.RenameCommand(); // TRenProp gets Cancel
     EXPECT_EQ(w.DialogsShown(), 1);
     EXPECT_TRUE(t.Exists(L"a.txt"));
 }
