@@ -40,8 +40,8 @@ class TMessageForm : public ui::Form {
         Label1->SetBackColor(Color());
         Label1->SetFont(font);
         Label1->SetFontColor(GetSysColor(COLOR_WINDOWTEXT));
-        Button_Ok = std::make_unique<ui::Button>(*this, Handle(), (clientWidth - 75) / 2,
-                                                 buttonTop, 75, 24, L"OK", IDOK, true);
+        Button_Ok = std::make_unique<ui::Button>(*this, Handle(), (clientWidth - 75) / 2, buttonTop,
+                                                 75, 24, L"OK", IDOK, true);
         Button_Ok->SetFont(font);
         Button_Ok->ModalResult = ui::mrOk;
     }

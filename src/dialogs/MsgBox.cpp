@@ -38,7 +38,9 @@ void TMsgBox::FormShow() {
     Button_Ok->SetFocus();
 }
 
-void TMsgBox::FormClose() { ui::App().ReleaseLater(this); }
+void TMsgBox::FormClose() {
+    ui::App().ReleaseLater(this);
+}
 
 int ShowMsgBox() {
     MsgBox = static_cast<TMsgBox*>(ui::App().Adopt(std::make_unique<TMsgBox>()));

@@ -14,7 +14,9 @@ TForm1* theMainForm = nullptr;
 enum { ID_LBOX_FILES = 100 };
 } // namespace
 
-TForm1* MainForm() { return theMainForm; }
+TForm1* MainForm() {
+    return theMainForm;
+}
 
 TForm1::TForm1(std::wstring iniPath) : IniPath(std::move(iniPath)) {
     theMainForm = this;
@@ -107,13 +109,13 @@ static void LayoutFrame(TForm1& f) {
     int listTop = 3 + headerHeight;
     int listHeight = std::max(0, h - listTop);
     f.Panel2->SetBounds(0, listTop, w, listHeight);
-    s[5]->SetBounds(0, 0, w, 1);                    // Splitter06: header top
-    s[3]->SetBounds(0, 0, 1, headerHeight);         // Splitter04: header left
-    s[4]->SetBounds(w - 1, 0, 1, headerHeight);     // Splitter05: header right
-    s[6]->SetBounds(0, 0, w, 1);                    // Splitter07: list top
-    s[7]->SetBounds(0, listHeight - 1, w, 1);       // Splitter08: list bottom
-    s[8]->SetBounds(0, 0, 1, listHeight);           // Splitter09: list left
-    s[9]->SetBounds(w - 1, 0, 1, listHeight);       // Splitter10: list right
+    s[5]->SetBounds(0, 0, w, 1);                // Splitter06: header top
+    s[3]->SetBounds(0, 0, 1, headerHeight);     // Splitter04: header left
+    s[4]->SetBounds(w - 1, 0, 1, headerHeight); // Splitter05: header right
+    s[6]->SetBounds(0, 0, w, 1);                // Splitter07: list top
+    s[7]->SetBounds(0, listHeight - 1, w, 1);   // Splitter08: list bottom
+    s[8]->SetBounds(0, 0, 1, listHeight);       // Splitter09: list left
+    s[9]->SetBounds(w - 1, 0, 1, listHeight);   // Splitter10: list right
     f.LBox_Files->SetBounds(1, 1, std::max(0, w - 2), std::max(0, listHeight - 2));
 }
 
@@ -136,7 +138,9 @@ void TForm1::FormCreate() {
     SetEachFont();
 }
 
-void TForm1::SetWindowFont(const ui::FontSpec& font) { SetFont(font); }
+void TForm1::SetWindowFont(const ui::FontSpec& font) {
+    SetFont(font);
+}
 
 void TForm1::FormShow() {
     CalcPageLines();

@@ -115,9 +115,8 @@ class TForm1 : public ui::Form {
     // Timer, refresh keeping marks, watcher.
     void Timer1Timer();
     void RefreshKeepMarks();
-    void DirWatcherChange(int event, const std::wstring& beforePath,
-                          const std::wstring& beforeName, const std::wstring& afterPath,
-                          const std::wstring& afterName);
+    void DirWatcherChange(int event, const std::wstring& beforePath, const std::wstring& beforeName,
+                          const std::wstring& afterPath, const std::wstring& afterName);
 
     // Settings file.
     void ReadIniFile();
@@ -142,6 +141,8 @@ class TForm1 : public ui::Form {
     bool EnterEntry();
     void EnterCursorEntry();
     void ChangeDrive();
+    // "[ C D E ]": the letters of the drives in the mask (bit 0 = A).
+    static std::wstring DriveListText(DWORD drives = GetLogicalDrives());
 
     // Sort options, search, launching.
     void ChooseSortOrder();
@@ -166,6 +167,19 @@ class TForm1 : public ui::Form {
     void RegisterDropTarget();
     void RevokeDropTarget();
 
+    // Delete, rename and make directory.
+    // Deletes entry i on disk and takes it out of FileList; false when a
+    // file could not be deleted (the entry stays, with its mark).
+    bool DeleteEntry(int i);
+    void ClampCursor();
+    // Renames the entry named MakeDirText to the answer in MakeDirResult;
+    // the new name, or empty when nothing was renamed.
+    std::wstring RenameEntry();
+    // CurDir + the last path component of MakeDirResult.
+    std::wstring NameFromInput() const;
+    // PageTop and CurIndex onto the entry of that name, when there is one.
+    void PlaceCursorOnName(const std::wstring& name);
+
     // Drag and drop.
     struct TDropTargetRelease {
         void operator()(TDropTarget* target) const;
@@ -182,8 +196,8 @@ class TForm1 : public ui::Form {
 
   private:
     void CreateComponents();
-    std::unique_ptr<ui::StaticText> MakeText(HWND parent, int left, int top, int width,
-                                             int height, const wchar_t* text);
+    std::unique_ptr<ui::StaticText> MakeText(HWND parent, int left, int top, int width, int height,
+                                             const wchar_t* text);
 };
 
 // The one main window, for the modules that need it (dialogs take its

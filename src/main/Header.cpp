@@ -37,8 +37,8 @@ void TForm1::ShowDriveSpace() {
 
 void TForm1::ShowPath() {
     PathText = CurDir;
-    Label_Path->SetText(
-        FitText(PathText, Label_Path->FontHandle(), SText_Marked->Left() - Label_Path->Left() - 10));
+    Label_Path->SetText(FitText(PathText, Label_Path->FontHandle(),
+                                SText_Marked->Left() - Label_Path->Left() - 10));
 }
 
 void TForm1::ShowClock() {

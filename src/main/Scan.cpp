@@ -39,11 +39,11 @@ void TForm1::ScanDir() {
                 rec->FileAttr = static_cast<int32_t>(fd.dwFileAttributes);
                 rec->FileDate = FileTimeToLocalDate(fd.ftLastWriteTime);
                 rec->FileName = fd.cFileName;
-                rec->FileSize = (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                                    ? 0
-                                    : static_cast<int64_t>(
-                                          (static_cast<uint64_t>(fd.nFileSizeHigh) << 32) |
-                                          fd.nFileSizeLow);
+                rec->FileSize =
+                    (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                        ? 0
+                        : static_cast<int64_t>((static_cast<uint64_t>(fd.nFileSizeHigh) << 32) |
+                                               fd.nFileSizeLow);
                 FileList.push_back(std::move(rec));
             } while (FindNextFileW(find.get(), &fd));
         }

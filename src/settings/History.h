@@ -16,6 +16,6 @@ int IndexOfText(const TStringList& list, const std::wstring& text);
 // character is a colon).
 std::wstring UpperDriveLetter(const std::wstring& path);
 
-// Moves `path` (drive letter upper-cased, a trailing backslash ensured) to the top of `list` (an existing equal entry is taken out
-// first) and cuts the list to MaxHistory entries.
+// Moves `path` (drive letter upper-cased, a trailing backslash ensured) to the top of `list` (an
+// existing equal entry is taken out first) and cuts the list to MaxHistory entries.
 void AddHistory(const std::wstring& path, TStringList& list);

@@ -46,8 +46,8 @@ bool DirectoryExists(const std::wstring& path) {
         return true;
     // A junction or directory link counts only when its target opens.
     win::UniqueHandle h(CreateFileW(path.c_str(), GENERIC_READ,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     return static_cast<bool>(h);
 }
 
@@ -56,13 +56,21 @@ bool FileExists(const std::wstring& path) {
     return attr != INVALID_FILE_ATTRIBUTES && !(attr & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-int32_t EntryAttr(const TFileList& list, int i) { return list[i]->FileAttr; }
-const std::wstring& EntryName(const TFileList& list, int i) { return list[i]->FileName; }
-int64_t EntrySize(const TFileList& list, int i) { return list[i]->FileSize; }
+int32_t EntryAttr(const TFileList& list, int i) {
+    return list[i]->FileAttr;
+}
+const std::wstring& EntryName(const TFileList& list, int i) {
+    return list[i]->FileName;
+}
+int64_t EntrySize(const TFileList& list, int i) {
+    return list[i]->FileSize;
+}
 bool EntryIsDir(const TFileList& list, int i) {
     return (list[i]->FileAttr & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
-bool EntryMarked(const TFileList& list, int i) { return list[i]->Marked; }
+bool EntryMarked(const TFileList& list, int i) {
+    return list[i]->Marked;
+}
 
 bool AnyMarked(const TFileList& list) {
     for (const auto& e : list)
@@ -162,7 +170,8 @@ std::wstring PadLeft(const std::wstring& text, int width) {
 }
 
 std::wstring FormatNumber(int64_t value, int width) {
-    uint64_t magnitude = value < 0 ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
+    uint64_t magnitude =
+        value < 0 ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
     std::wstring digits = std::to_wstring(magnitude);
     const std::wstring sep = ThousandSeparator();
     std::wstring grouped;
@@ -191,8 +200,12 @@ std::wstring FormatDateText(double value) {
            TwoDigits(p.hour) + L"." + TwoDigits(p.minute) + L"." + TwoDigits(p.second);
 }
 
-std::wstring DateText(const TFileList& list, int i) { return FormatDateText(list[i]->FileDate); }
-std::wstring SizeText(const TFileList& list, int i) { return FormatNumber(EntrySize(list, i), 18); }
+std::wstring DateText(const TFileList& list, int i) {
+    return FormatDateText(list[i]->FileDate);
+}
+std::wstring SizeText(const TFileList& list, int i) {
+    return FormatNumber(EntrySize(list, i), 18);
+}
 std::wstring DirText(const TFileList& list, int i) {
     return L"<dir>  " + DateText(list, i) + L" ";
 }

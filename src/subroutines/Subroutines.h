@@ -30,7 +30,9 @@ bool AnyMarked(const TFileList& list);
 int MarkedCount(const TFileList& list);
 // First entry whose name equals `name` exactly (case-sensitive); -1 if none.
 int IndexOfName(const TFileList& list, const std::wstring& name);
-inline int Count(const TFileList& list) { return static_cast<int>(list.size()); }
+inline int Count(const TFileList& list) {
+    return static_cast<int>(list.size());
+}
 
 // Date-times: days since 1899-12-30 00:00 with the time of day as fraction.
 double EncodeDateTime(int year, int month, int day, int hour, int minute, int second, int ms);

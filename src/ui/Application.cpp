@@ -46,9 +46,9 @@ void Application::Dispatch(MSG& msg) {
     }
     if (handled)
         return;
-    if (Form* modal = ActiveModal(); modal && modal->Handle() &&
-                                     (msg.hwnd == modal->Handle() ||
-                                      IsChild(modal->Handle(), msg.hwnd))) {
+    if (Form* modal = ActiveModal();
+        modal && modal->Handle() &&
+        (msg.hwnd == modal->Handle() || IsChild(modal->Handle(), msg.hwnd))) {
         bool consumed = false;
         Guarded([&] { consumed = modal->PreviewMessage(msg); });
         if (consumed || IsDialogMessageW(modal->Handle(), &msg))

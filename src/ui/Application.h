@@ -38,6 +38,8 @@ class Application {
     void PumpUntilIdle(DWORD quietMs = 30, DWORD maxMs = 5000);
     // Runs a modal loop for `form` until its ModalResult is set.
     void RunModal(Form& form);
+    // After the main window has gone (tests create one window after another).
+    void ClearQuit() { quit_ = false; }
     bool InModalLoop() const { return !modalStack_.empty(); }
     Form* ActiveModal() const { return modalStack_.empty() ? nullptr : modalStack_.back(); }
 
@@ -76,7 +78,9 @@ class Application {
     bool quit_ = false;
 };
 
-inline Application& App() { return Application::Instance(); }
+inline Application& App() {
+    return Application::Instance();
+}
 
 // The text the standard error report shows: "." is appended when the last
 // character's code is above that of ".".

@@ -72,12 +72,12 @@ Control* Control::FromHandle(HWND hwnd) {
     return hwnd ? static_cast<Control*>(GetPropW(hwnd, ControlProp)) : nullptr;
 }
 
-void Control::Create(HWND parent, const wchar_t* cls, DWORD style, DWORD exStyle, int left,
-                     int top, int width, int height, const std::wstring& text, int id) {
+void Control::Create(HWND parent, const wchar_t* cls, DWORD style, DWORD exStyle, int left, int top,
+                     int width, int height, const std::wstring& text, int id) {
     id_ = id;
-    hwnd_ = CreateWindowExW(exStyle, cls, text.c_str(), style | WS_CHILD | WS_VISIBLE, left, top,
-                            width, height, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                            GetModuleHandleW(nullptr), nullptr);
+    hwnd_ = CreateWindowExW(
+        exStyle, cls, text.c_str(), style | WS_CHILD | WS_VISIBLE, left, top, width, height, parent,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
     SetPropW(hwnd_, ControlProp, this);
     backBrush_.reset(CreateSolidBrush(back_));
 }
@@ -95,8 +95,12 @@ LRESULT CALLBACK Control::SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp
     return consumed ? result : DefSubclassProc(hwnd, msg, wp, lp);
 }
 
-bool Control::OwnMessage(UINT, WPARAM, LPARAM, LRESULT&) { return false; }
-bool Control::Reflect(UINT, WPARAM, LPARAM, LRESULT&) { return false; }
+bool Control::OwnMessage(UINT, WPARAM, LPARAM, LRESULT&) {
+    return false;
+}
+bool Control::Reflect(UINT, WPARAM, LPARAM, LRESULT&) {
+    return false;
+}
 
 static RECT RectInParent(HWND hwnd) {
     RECT r{};
@@ -105,8 +109,12 @@ static RECT RectInParent(HWND hwnd) {
     return r;
 }
 
-int Control::Left() const { return RectInParent(hwnd_).left; }
-int Control::Top() const { return RectInParent(hwnd_).top; }
+int Control::Left() const {
+    return RectInParent(hwnd_).left;
+}
+int Control::Top() const {
+    return RectInParent(hwnd_).top;
+}
 int Control::Width() const {
     RECT r = RectInParent(hwnd_);
     return r.right - r.left;
@@ -167,8 +175,7 @@ void Control::SetBackColor(COLORREF color) {
 Panel::Panel(HWND parent, int left, int top, int width, int height, COLORREF color) {
     RegisterPanelClass();
     back_ = color;
-    Create(parent, PanelClass, WS_CLIPCHILDREN | WS_CLIPSIBLINGS, 0, left, top, width, height,
-           L"");
+    Create(parent, PanelClass, WS_CLIPCHILDREN | WS_CLIPSIBLINGS, 0, left, top, width, height, L"");
     backBrush_.reset(CreateSolidBrush(color));
 }
 
@@ -264,12 +271,14 @@ bool RadioButton::Reflect(UINT msg, WPARAM wp, LPARAM, LRESULT& result) {
 // Edit
 
 Edit::Edit(HWND parent, int left, int top, int width, int height, int id) {
-    Create(parent, L"EDIT", ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE, left, top, width,
-           height, L"", id);
+    Create(parent, L"EDIT", ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE, left, top, width, height,
+           L"", id);
     EnableSubclass();
 }
 
-void Edit::SelectAll() { SendMessageW(hwnd_, EM_SETSEL, 0, -1); }
+void Edit::SelectAll() {
+    SendMessageW(hwnd_, EM_SETSEL, 0, -1);
+}
 
 bool Edit::OwnMessage(UINT msg, WPARAM wp, LPARAM, LRESULT& result) {
     if (msg == WM_KEYDOWN && OnKeyDown) {
@@ -295,11 +304,15 @@ ListBox::ListBox(HWND parent, int left, int top, int width, int height, int id, 
     EnableSubclass();
 }
 
-void ListBox::Clear() { SendMessageW(hwnd_, LB_RESETCONTENT, 0, 0); }
+void ListBox::Clear() {
+    SendMessageW(hwnd_, LB_RESETCONTENT, 0, 0);
+}
 void ListBox::Add(const std::wstring& text) {
     SendMessageW(hwnd_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }
-int ListBox::Count() const { return static_cast<int>(SendMessageW(hwnd_, LB_GETCOUNT, 0, 0)); }
+int ListBox::Count() const {
+    return static_cast<int>(SendMessageW(hwnd_, LB_GETCOUNT, 0, 0));
+}
 std::wstring ListBox::Item(int index) const {
     LRESULT n = SendMessageW(hwnd_, LB_GETTEXTLEN, index, 0);
     if (n == LB_ERR)
@@ -309,10 +322,18 @@ std::wstring ListBox::Item(int index) const {
     text.resize(n);
     return text;
 }
-int ListBox::ItemIndex() const { return static_cast<int>(SendMessageW(hwnd_, LB_GETCURSEL, 0, 0)); }
-void ListBox::SetItemIndex(int index) { SendMessageW(hwnd_, LB_SETCURSEL, index, 0); }
-void ListBox::SetItemHeight(int height) { SendMessageW(hwnd_, LB_SETITEMHEIGHT, 0, height); }
-void ListBox::BeginUpdate() { SendMessageW(hwnd_, WM_SETREDRAW, FALSE, 0); }
+int ListBox::ItemIndex() const {
+    return static_cast<int>(SendMessageW(hwnd_, LB_GETCURSEL, 0, 0));
+}
+void ListBox::SetItemIndex(int index) {
+    SendMessageW(hwnd_, LB_SETCURSEL, index, 0);
+}
+void ListBox::SetItemHeight(int height) {
+    SendMessageW(hwnd_, LB_SETITEMHEIGHT, 0, height);
+}
+void ListBox::BeginUpdate() {
+    SendMessageW(hwnd_, WM_SETREDRAW, FALSE, 0);
+}
 void ListBox::EndUpdate() {
     SendMessageW(hwnd_, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(hwnd_, nullptr, TRUE);
@@ -343,6 +364,28 @@ bool ListBox::Reflect(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
 
 bool ListBox::OwnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
     switch (msg) {
+    case WM_SYSKEYUP:
+        // F10 alone arrives as a system key; once handled as a key it must
+        // not open the window menu on release.
+        if (wp == VK_F10 && consumedF10_) {
+            consumedF10_ = false;
+            result = 0;
+            return true;
+        }
+        return false;
+    case WM_SYSKEYDOWN:
+        if (wp != VK_F10 || GetKeyState(VK_MENU) < 0 || !OnKeyDown)
+            return false; // Alt combinations stay with the system (Alt+F4 closes)
+        {
+            WORD key = static_cast<WORD>(wp);
+            OnKeyDown(key, CurrentShiftState());
+            consumedF10_ = key == 0;
+            if (consumedF10_) {
+                result = 0;
+                return true;
+            }
+        }
+        return false;
     case WM_KEYDOWN:
         if (OnKeyDown) {
             WORD key = static_cast<WORD>(wp);

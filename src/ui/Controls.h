@@ -158,6 +158,9 @@ class ListBox : public Control {
 
   protected:
     bool OwnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+
+  private:
+    bool consumedF10_ = false;
 };
 
 // A periodic timer on a form's window.

@@ -29,10 +29,9 @@ FontSpec FromLogFont(const LOGFONTW& lf, int points, COLORREF color) {
     spec.CharSet = lf.lfCharSet;
     spec.Color = color;
     spec.Size = points;
-    spec.Style = static_cast<BYTE>((lf.lfWeight >= FW_BOLD ? StyleBold : 0) |
-                                   (lf.lfItalic ? StyleItalic : 0) |
-                                   (lf.lfUnderline ? StyleUnderline : 0) |
-                                   (lf.lfStrikeOut ? StyleStrikeOut : 0));
+    spec.Style = static_cast<BYTE>(
+        (lf.lfWeight >= FW_BOLD ? StyleBold : 0) | (lf.lfItalic ? StyleItalic : 0) |
+        (lf.lfUnderline ? StyleUnderline : 0) | (lf.lfStrikeOut ? StyleStrikeOut : 0));
     return spec;
 }
 

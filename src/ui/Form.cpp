@@ -40,9 +40,10 @@ void Form::CreateFrame(const FormStyle& style, const std::wstring& caption, HWND
     RegisterFormClass();
     RECT r{0, 0, style.clientWidth, style.clientHeight};
     AdjustWindowRectEx(&r, style.style, FALSE, style.exStyle);
-    hwnd_ = CreateWindowExW(style.exStyle, FormClass, caption.c_str(), style.style | WS_CLIPCHILDREN,
-                            CW_USEDEFAULT, CW_USEDEFAULT, r.right - r.left, r.bottom - r.top, owner,
-                            nullptr, GetModuleHandleW(nullptr), nullptr);
+    hwnd_ =
+        CreateWindowExW(style.exStyle, FormClass, caption.c_str(), style.style | WS_CLIPCHILDREN,
+                        CW_USEDEFAULT, CW_USEDEFAULT, r.right - r.left, r.bottom - r.top, owner,
+                        nullptr, GetModuleHandleW(nullptr), nullptr);
     SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Form::WindowProc));
     SetColor(style.color);
@@ -170,7 +171,9 @@ void Form::SetColor(COLORREF color) {
         InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
-void Form::SetFont(const FontSpec& font) { font_ = font; }
+void Form::SetFont(const FontSpec& font) {
+    font_ = font;
+}
 
 void Form::Show() {
     bool first = !shown_;
@@ -199,10 +202,16 @@ void Form::EndModal() {
         ShowWindow(hwnd_, SW_HIDE);
 }
 
-void Form::Close() { PostMessageW(hwnd_, WM_CLOSE, 0, 0); }
+void Form::Close() {
+    PostMessageW(hwnd_, WM_CLOSE, 0, 0);
+}
 
-void Form::AddTimer(Timer* timer) { timers_[timer->Id()] = timer; }
-void Form::RemoveTimer(Timer* timer) { timers_.erase(timer->Id()); }
+void Form::AddTimer(Timer* timer) {
+    timers_[timer->Id()] = timer;
+}
+void Form::RemoveTimer(Timer* timer) {
+    timers_.erase(timer->Id());
+}
 
 bool ReflectToControl(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
     HWND child = nullptr;

@@ -8,7 +8,9 @@
 
 namespace win {
 
-inline bool IsValid(HANDLE h) { return h != nullptr && h != INVALID_HANDLE_VALUE; }
+inline bool IsValid(HANDLE h) {
+    return h != nullptr && h != INVALID_HANDLE_VALUE;
+}
 
 // Both null and INVALID_HANDLE_VALUE count as "no handle".
 template <auto Close> struct HandleCloser {

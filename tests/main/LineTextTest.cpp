@@ -53,7 +53,8 @@ TEST(LineText, Table) {
 
 TEST(LineText, DatesRoundTripAndFileTimesConvert) {
     EXPECT_EQ(FormatDateText(0), L"1899.12.30  00.00.00");
-    EXPECT_EQ(FormatDateText(EncodeDateTime(2107, 12, 31, 23, 59, 59, 999)), L"2107.12.31  23.59.59");
+    EXPECT_EQ(FormatDateText(EncodeDateTime(2107, 12, 31, 23, 59, 59, 999)),
+              L"2107.12.31  23.59.59");
     EXPECT_EQ(FormatDateText(EncodeDateTime(1899, 12, 29, 12, 0, 0, 0)), L"1899.12.29  12.00.00");
     FILETIME bad{0xFFFFFFFF, 0xFFFFFFFF};
     EXPECT_EQ(FileTimeToLocalDate(bad), 0);
@@ -65,9 +66,9 @@ TEST(LineColour, Table) {
         bool showsDir;
         COLORREF expected;
     } cases[] = {
-        {0x10, true, clCyan},      {0x11, true, clYellow},   {0x13, true, clGreen},
-        {0x16, true, clMagenta},   {0x14, true, clMagenta},  {0x12, true, clGreen},
-        {0x07, false, clWhite},    {0x20, false, clWhite},   {0x410, true, clCyan},
+        {0x10, true, clCyan},    {0x11, true, clYellow},  {0x13, true, clGreen},
+        {0x16, true, clMagenta}, {0x14, true, clMagenta}, {0x12, true, clGreen},
+        {0x07, false, clWhite},  {0x20, false, clWhite},  {0x410, true, clCyan},
     };
     for (const auto& c : cases)
         EXPECT_EQ(LineFontColor(c.attr, c.showsDir), c.expected) << std::hex << c.attr;

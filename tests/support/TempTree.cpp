@@ -5,8 +5,8 @@
 #include <stdexcept>
 
 std::string Narrow(const std::wstring& text) {
-    int n = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr,
-                                0, nullptr, nullptr);
+    int n = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0,
+                                nullptr, nullptr);
     std::string out(n, '\0');
     WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), out.data(), n,
                         nullptr, nullptr);
@@ -14,7 +14,8 @@ std::string Narrow(const std::wstring& text) {
 }
 
 std::wstring Widen(const std::string& text) {
-    int n = MultiByteToWideChar(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0);
+    int n =
+        MultiByteToWideChar(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0);
     std::wstring out(n, L'\0');
     MultiByteToWideChar(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), out.data(), n);
     return out;
@@ -25,8 +26,8 @@ TempTree::TempTree() {
     GetTempPathW(MAX_PATH, base);
     static unsigned counter = 0;
     for (;;) {
-        root_ = std::wstring(base) + L"pelmo-test-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-                std::to_wstring(++counter) + L"\\";
+        root_ = std::wstring(base) + L"pelmo-test-" + std::to_wstring(GetCurrentProcessId()) +
+                L"-" + std::to_wstring(++counter) + L"\\";
         if (CreateDirectoryW(root_.c_str(), nullptr))
             break;
         if (GetLastError() != ERROR_ALREADY_EXISTS)
@@ -34,7 +35,9 @@ TempTree::TempTree() {
     }
 }
 
-TempTree::~TempTree() { RemoveTree(root_); }
+TempTree::~TempTree() {
+    RemoveTree(root_);
+}
 
 static void MakeParents(const std::wstring& path) {
     for (size_t i = 3; i < path.size(); ++i)
@@ -67,8 +70,13 @@ void TempTree::Dir(const std::wstring& relative, DWORD attributes) {
 
 void TempTree::SetTime(const std::wstring& relative, int year, int month, int day, int hour,
                        int minute, int second) {
-    SYSTEMTIME local{static_cast<WORD>(year), static_cast<WORD>(month), 0, static_cast<WORD>(day),
-                     static_cast<WORD>(hour), static_cast<WORD>(minute), static_cast<WORD>(second),
+    SYSTEMTIME local{static_cast<WORD>(year),
+                     static_cast<WORD>(month),
+                     0,
+                     static_cast<WORD>(day),
+                     static_cast<WORD>(hour),
+                     static_cast<WORD>(minute),
+                     static_cast<WORD>(second),
                      0};
     FILETIME lft, ft;
     SystemTimeToFileTime(&local, &lft);

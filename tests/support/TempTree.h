@@ -19,8 +19,7 @@ class TempTree {
     std::wstring Path(const std::wstring& relative) const { return root_ + relative; }
 
     // Creates a file (and its parent directories) holding `content`.
-    void File(const std::wstring& relative, const std::string& content = "",
-              DWORD attributes = 0);
+    void File(const std::wstring& relative, const std::string& content = "", DWORD attributes = 0);
     void Dir(const std::wstring& relative, DWORD attributes = 0);
     // Sets the last-write time of an entry (local time).
     void SetTime(const std::wstring& relative, int year, int month, int day, int hour = 0,

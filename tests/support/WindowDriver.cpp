@@ -52,10 +52,13 @@ WindowDriver::~WindowDriver() {
         Close();
     form_.reset();
     ui::App().PumpUntilIdle(10, 1000);
+    ui::App().ClearQuit(); // the next test's window runs its own loops
     SetShiftState(false);
 }
 
-void WindowDriver::Pump() { ui::App().PumpUntilIdle(); }
+void WindowDriver::Pump() {
+    ui::App().PumpUntilIdle();
+}
 
 void WindowDriver::Key(WORD vk, bool shift, bool ctrl) {
     SetShiftState(shift, ctrl);
@@ -74,7 +77,9 @@ std::vector<std::wstring> WindowDriver::Lines() {
     return lines;
 }
 
-int WindowDriver::SelectedLine() { return form_->LBox_Files->ItemIndex(); }
+int WindowDriver::SelectedLine() {
+    return form_->LBox_Files->ItemIndex();
+}
 
 void WindowDriver::Close() {
     SendMessageW(form_->Handle(), WM_CLOSE, 0, 0);

@@ -1,0 +1,249 @@
+#include "subroutines/FileSystem.h"
+
+#include "subroutines/Subroutines.h"
+#include "win/Error.h"
+#include "win/Handle.h"
+
+#include <windows.h>
+
+#include <vector>
+
+namespace {
+
+constexpr size_t MaxDirPathLength = 248;
+
+// Paths below a deep tree may pass MAX_PATH; the extended form reaches them.
+std::wstring ExtendedPath(const std::wstring& path) {
+    if (path.size() < MAX_PATH - 1 || path.starts_with(L"\\\\?\\"))
+        return path;
+    if (path.starts_with(L"\\\\"))
+        return L"\\\\?\\UNC\\" + path.substr(2);
+    return L"\\\\?\\" + path;
+}
+
+std::wstring LastComponent(const std::wstring& path) {
+    std::wstring p = ExcludeTrailingBackslash(path);
+    size_t sep = p.find_last_of(L"\\:");
+    return sep == std::wstring::npos ? p : p.substr(sep + 1);
+}
+
+std::wstring ParentOf(const std::wstring& path) {
+    std::wstring p = ExcludeTrailingBackslash(path);
+    size_t sep = p.find_last_of(L'\\');
+    return sep == std::wstring::npos ? std::wstring() : p.substr(0, sep);
+}
+
+bool SameIgnoringCase(const std::wstring& a, const std::wstring& b) {
+    return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(),
+                                static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
+}
+
+bool HasWildcard(const std::wstring& name) { return name.find_first_of(L"*?") != name.npos; }
+
+// A handle on the link at `path` itself, or none when the system opens only
+// what the link points to.
+win::UniqueHandle OpenLinkItself(const std::wstring& path, DWORD access) {
+    win::UniqueHandle h(CreateFileW(ExtendedPath(path).c_str(), access | FILE_READ_ATTRIBUTES,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                    nullptr, OPEN_EXISTING,
+                                    FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
+                                    nullptr));
+    if (!h)
+        return {};
+    FILE_ATTRIBUTE_TAG_INFO tag{};
+    if (!GetFileInformationByHandleEx(h.get(), FileAttributeTagInfo, &tag, sizeof tag) ||
+        !(tag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+        return {};
+    return h;
+}
+
+struct FoundEntry {
+    std::wstring name;
+    DWORD attr;
+};
+
+// The entries of a directory except "." and "..", read completely before
+// anything in it is removed.
+std::vector<FoundEntry> ListDirectory(const std::wstring& dir) {
+    std::vector<FoundEntry> entries;
+    WIN32_FIND_DATAW fd;
+    win::UniqueFind find(FindFirstFileW(ExtendedPath(dir + L"\\*").c_str(), &fd));
+    if (!find)
+        return entries;
+    do {
+        std::wstring name = fd.cFileName;
+        if (name != L"." && name != L"..")
+            entries.push_back({name, fd.dwFileAttributes});
+    } while (FindNextFileW(find.get(), &fd));
+    return entries;
+}
+
+void DeleteContents(const std::wstring& dir) {
+    for (const auto& entry : ListDirectory(dir)) {
+        std::wstring path = dir + L"\\" + entry.name;
+        std::wstring ext = ExtendedPath(path);
+        if (entry.attr & FILE_ATTRIBUTE_REPARSE_POINT) {
+            // Never entered and never given attributes: both would reach
+            // the target outside the tree.
+            RemoveLinkOnly(path);
+            continue;
+        }
+        if (entry.attr & FILE_ATTRIBUTE_DIRECTORY)
+            DeleteContents(path);
+        SetFileAttributesW(ext.c_str(), FILE_ATTRIBUTE_NORMAL);
+        if (entry.attr & FILE_ATTRIBUTE_DIRECTORY)
+            RemoveDirectoryW(ext.c_str());
+        else
+            DeleteFileW(ext.c_str());
+    }
+}
+
+// The temporary name of a two-step rename: free in the directory of `path`.
+std::wstring FreeTemporaryName(const std::wstring& path) {
+    std::wstring dir = ParentOf(path);
+    for (unsigned n = GetTickCount();; ++n) {
+        std::wstring candidate =
+            dir + L"\\~pelmo-rename-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+            std::to_wstring(n) + L".tmp";
+        if (GetFileAttributesW(candidate.c_str()) == INVALID_FILE_ATTRIBUTES &&
+            GetLastError() == ERROR_FILE_NOT_FOUND)
+            return candidate;
+    }
+}
+
+bool MoveCaseOnly(const std::wstring& oldPath, const std::wstring& newPath) {
+    std::wstring temporary = FreeTemporaryName(oldPath);
+    if (!MoveFileW(oldPath.c_str(), temporary.c_str()))
+        return false;
+    if (MoveFileW(temporary.c_str(), newPath.c_str()))
+        return true;
+    win::LastErrorGuard keep;
+    MoveFileW(temporary.c_str(), oldPath.c_str());
+    return false;
+}
+
+} // namespace
+
+bool IsValidPathName(const std::wstring& path) {
+    for (wchar_t c : path)
+        if (c < 32 || c == L'"' || c == L'<' || c == L'>' || c == L'|')
+            return false;
+    return true;
+}
+
+std::wstring CheckedDirectoryPath(const std::wstring& path) {
+    std::wstring full = FullPathName(path);
+    if (full.size() >= MaxDirPathLength)
+        throw win::AppError(L"パス名が長すぎます (247 文字まで): " + full);
+    for (size_t i = 0; i < full.size(); ++i)
+        if (full[i] == L':' && i != 1)
+            throw win::AppError(L"パス名のコロンの位置が正しくありません: " + full);
+    if (full.starts_with(L"\\\\"))
+        return full;
+    wchar_t drive = full.size() >= 2 && full[1] == L':' ? towupper(full[0]) : 0;
+    if (drive < L'A' || drive > L'Z' || !(GetLogicalDrives() & (1u << (drive - L'A'))))
+        throw win::AppError(L"ドライブが存在しません: " + full);
+    return full;
+}
+
+std::wstring NameOnDisk(const std::wstring& path) {
+    std::wstring name = LastComponent(path);
+    if (name.empty() || HasWildcard(name))
+        return {};
+    WIN32_FIND_DATAW fd;
+    win::UniqueFind find(
+        FindFirstFileW(ExtendedPath(ExcludeTrailingBackslash(path)).c_str(), &fd));
+    return find ? std::wstring(fd.cFileName) : std::wstring();
+}
+
+bool IsDirectoryLink(const std::wstring& path) {
+    DWORD attr = GetFileAttributesW(ExtendedPath(ExcludeTrailingBackslash(path)).c_str());
+    return attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_DIRECTORY) &&
+           (attr & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+bool RemoveLinkOnly(const std::wstring& path) {
+    // RemoveDirectoryW, DeleteFileW and a rename all follow a Linux link
+    // under Wine 8 (an empty target is deleted, a target is moved), so the
+    // link is removed only through a handle that is known to be the link.
+    win::UniqueHandle link = OpenLinkItself(path, DELETE | FILE_WRITE_ATTRIBUTES);
+    if (!link)
+        return false;
+    FILE_ATTRIBUTE_TAG_INFO tag{};
+    GetFileInformationByHandleEx(link.get(), FileAttributeTagInfo, &tag, sizeof tag);
+    if (tag.FileAttributes & FILE_ATTRIBUTE_READONLY) {
+        FILE_BASIC_INFO basic{};
+        basic.FileAttributes = tag.FileAttributes & ~FILE_ATTRIBUTE_READONLY;
+        SetFileInformationByHandle(link.get(), FileBasicInfo, &basic, sizeof basic);
+    }
+    FILE_DISPOSITION_INFO dispose{TRUE};
+    return SetFileInformationByHandle(link.get(), FileDispositionInfo, &dispose,
+                                      sizeof dispose) != FALSE;
+}
+
+void DeleteDirectory(const std::wstring& path) {
+    std::wstring dir = ExcludeTrailingBackslash(path);
+    if (dir.size() >= MaxDirPathLength)
+        throw win::AppError(L"パス名が長すぎます (247 文字まで): " + dir);
+    if (!IsValidPathName(dir))
+        throw win::AppError(L"パス名に使えない文字があります: " + dir);
+    DWORD attr = GetFileAttributesW(dir.c_str());
+    if (attr == INVALID_FILE_ATTRIBUTES || !(attr & FILE_ATTRIBUTE_DIRECTORY))
+        return;
+    if (attr & FILE_ATTRIBUTE_REPARSE_POINT) {
+        RemoveLinkOnly(dir);
+        return;
+    }
+    DeleteContents(dir);
+    SetFileAttributesW(dir.c_str(), FILE_ATTRIBUTE_NORMAL);
+    RemoveDirectoryW(dir.c_str());
+}
+
+void MakeDirectories(const std::wstring& path) {
+    if (DirectoryExists(path) && SameIgnoringCase(NameOnDisk(path), LastComponent(path)))
+        return;
+    if (!IsValidPathName(path))
+        return;
+    std::wstring full = ExcludeTrailingBackslash(CheckedDirectoryPath(path));
+    // The levels from the top down; the drive or share is not created.
+    std::vector<std::wstring> levels;
+    for (std::wstring level = full; !LastComponent(level).empty() && level.size() > 2;
+         level = ParentOf(level))
+        levels.insert(levels.begin(), level);
+    for (const auto& level : levels) {
+        std::wstring name = LastComponent(level);
+        if (!DirectoryExists(level)) {
+            if (!CreateDirectoryW(level.c_str(), nullptr)) {
+                // Refused: an entry of this very name, or one the name
+                // would be shortened onto.
+                bool exists = GetFileAttributesW(level.c_str()) != INVALID_FILE_ATTRIBUTES;
+                if (exists && !SameIgnoringCase(NameOnDisk(level), name))
+                    throw win::AppError(L"指定された名前のディレクトリを作成できません: " + level);
+                return;
+            }
+            if (!SameIgnoringCase(NameOnDisk(level), name)) {
+                RemoveDirectoryW(level.c_str());
+                throw win::AppError(L"指定された名前のディレクトリを作成できません: " + level);
+            }
+        } else if (!SameIgnoringCase(NameOnDisk(level), name)) {
+            throw win::AppError(L"指定された名前のディレクトリを作成できません: " + level);
+        }
+    }
+}
+
+RenameResult RenamePath(const std::wstring& oldPath, const std::wstring& newPath) {
+    std::wstring newName = LastComponent(newPath);
+    if (newName.empty() || LastComponent(oldPath).empty())
+        return RenameResult::Failed;
+    if (IsDirectoryLink(oldPath) && !OpenLinkItself(oldPath, DELETE))
+        return RenameResult::Failed;
+    bool caseOnly = oldPath != newPath && SameIgnoringCase(oldPath, newPath);
+    if (caseOnly ? !MoveCaseOnly(oldPath, newPath)
+                 : !MoveFileW(oldPath.c_str(), newPath.c_str()))
+        return RenameResult::Failed;
+    if (NameOnDisk(newPath) == newName)
+        return RenameResult::Renamed;
+    // Stored under another name: put it back where it was.
+    MoveFileW(newPath.c_str(), oldPath.c_str());
+    return RenameResult::NameNotKept;
+}
