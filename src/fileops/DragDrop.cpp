@@ -5,6 +5,7 @@
 
 #include "dialogs/MsgBox.h"
 #include "main/Form1.h"
+#include "subroutines/FileSystem.h"
 #include "subroutines/Subroutines.h"
 #include "win/Error.h"
 #include "win/Handle.h"
@@ -44,17 +45,8 @@ bool IsSameOrInside(const std::wstring& path, const std::wstring& root) {
     return p.size() >= r.size() && SamePath(p.substr(0, r.size()), r);
 }
 
-// No control character and none of " < > | (wildcards count as valid).
-// TODO(lead): switch to IsValidPathName of Subroutines once it is in main.
-bool PathNameIsValid(const std::wstring& path) {
-    for (wchar_t c : path)
-        if (c < 32 || c == L'"' || c == L'<' || c == L'>' || c == L'|')
-            return false;
-    return true;
-}
-
 void CheckPathName(const std::wstring& path, size_t limit) {
-    if (!PathNameIsValid(path))
+    if (!IsValidPathName(path))
         throw win::AppError(L"パス名が正しくありません: " + path);
     if (path.size() >= limit)
         throw win::AppError(L"パス名が長すぎます: " + path);
@@ -112,7 +104,8 @@ void CopyDroppedDirectory(const std::wstring& source, const std::wstring& dest) 
         throw win::AppError(L"ディレクトリが見つかりません: " + from);
     if (SamePath(from, to))
         throw win::AppError(L"同じディレクトリにはコピーできません: " + to);
-    if (SHCreateDirectoryExW(nullptr, to.c_str(), nullptr) != ERROR_SUCCESS && !DirectoryExists(to))
+    MakeDirectories(to);
+    if (!DirectoryExists(to))
         throw win::AppError(L"ディレクトリを作成できません: " + to);
     CopyTreeContents(from, to);
     if (DWORD attr = GetFileAttributesW(from.c_str()); attr != INVALID_FILE_ATTRIBUTES)
@@ -404,7 +397,7 @@ void TForm1::DropFileTarget1Drop(const TStringList& paths) {
         for (const auto& dropped : DropList) {
             std::wstring p = ExcludeTrailingBackslash(dropped);
             std::wstring dest = CurDir + NamePart(p);
-            if (DirectoryExists(p) && PathNameIsValid(p)) {
+            if (DirectoryExists(p) && IsValidPathName(p)) {
                 // Copying a directory into itself or its own subtree would
                 // never end.
                 if (IsSameOrInside(FullPathName(CurDir), FullPathName(p)))
