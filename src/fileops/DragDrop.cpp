@@ -4,6 +4,7 @@
 #include "fileops/DragDrop.h"
 
 #include "dialogs/MsgBox.h"
+#include "fileops/FileCopy.h"
 #include "main/Form1.h"
 #include "subroutines/FileSystem.h"
 #include "subroutines/Subroutines.h"
@@ -37,14 +38,6 @@ bool SamePath(const std::wstring& a, const std::wstring& b) {
                                 static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
 }
 
-// True when `path` is the directory `root` or lies inside it (both absolute;
-// letter case ignored, as the file system does).
-bool IsSameOrInside(const std::wstring& path, const std::wstring& root) {
-    std::wstring p = IncludeTrailingBackslash(path);
-    std::wstring r = IncludeTrailingBackslash(root);
-    return p.size() >= r.size() && SamePath(p.substr(0, r.size()), r);
-}
-
 void CheckPathName(const std::wstring& path, size_t limit) {
     if (!IsValidPathName(path))
         throw win::AppError(L"パス名が正しくありません: " + path);
@@ -67,34 +60,11 @@ void CopyDroppedFile(const std::wstring& source, const std::wstring& dest, bool 
     // is asked, so that no system can truncate the only copy.
     if (SamePath(FullPathName(source), FullPathName(dest)))
         throw win::AppError(L"同じファイルにはコピーできません: " + dest);
-    if (!CopyFileW(source.c_str(), dest.c_str(), !overwrite))
-        win::RaiseLastError(L"");
-}
-
-void CopyTreeContents(const std::wstring& source, const std::wstring& dest) {
-    WIN32_FIND_DATAW fd;
-    win::UniqueFind find(FindFirstFileW((source + L"\\*").c_str(), &fd));
-    if (!find)
-        return;
-    do {
-        std::wstring name = fd.cFileName;
-        if (name == L"." || name == L"..")
-            continue;
-        std::wstring from = source + L"\\" + name;
-        std::wstring to = dest + L"\\" + name;
-        if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            CreateDirectoryW(to.c_str(), nullptr);
-            // A link may lead back up the tree: its target is not walked.
-            if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
-                CopyTreeContents(from, to);
-        } else
-            CopyFileW(from.c_str(), to.c_str(), FALSE);
-    } while (FindNextFileW(find.get(), &fd));
+    CopyOneFile(source, dest, overwrite);
 }
 
 // Copies a dropped directory into dest, merging with what is there.
 // Single failures inside the tree are not reported.
-// TODO(lead): switch to CopyDirectory of the copy module once it is in main.
 void CopyDroppedDirectory(const std::wstring& source, const std::wstring& dest) {
     std::wstring from = ExcludeTrailingBackslash(FullPathName(source));
     std::wstring to = ExcludeTrailingBackslash(FullPathName(dest));
@@ -104,12 +74,7 @@ void CopyDroppedDirectory(const std::wstring& source, const std::wstring& dest) 
         throw win::AppError(L"ディレクトリが見つかりません: " + from);
     if (SamePath(from, to))
         throw win::AppError(L"同じディレクトリにはコピーできません: " + to);
-    MakeDirectories(to);
-    if (!DirectoryExists(to))
-        throw win::AppError(L"ディレクトリを作成できません: " + to);
-    CopyTreeContents(from, to);
-    if (DWORD attr = GetFileAttributesW(from.c_str()); attr != INVALID_FILE_ATTRIBUTES)
-        SetFileAttributesW(to.c_str(), attr & ~FILE_ATTRIBUTE_DIRECTORY);
+    CopyDirectory(from, to);
 }
 
 // ---- COM objects -------------------------------------------------------------

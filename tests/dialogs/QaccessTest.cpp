@@ -158,7 +158,10 @@ TEST_F(Qaccess, EntriesThatAreGoneOrAnEmptyList) {
     f.QaccessDirList = {L"Q:\\nothing\\"};
     bool notice = false;
     Select([&](TQaccess& d) { d.Button_Ok->Click(); },
-           {[&](ui::Form& m) { notice = ShowsText(m.Handle(), NotFound); }});
+           {[&](ui::Form& m) {
+               notice = ShowsText(m.Handle(), NotFound);
+               m.SetModalResult(ui::mrOk);
+           }});
     EXPECT_TRUE(notice);
     EXPECT_EQ(f.CurDir, t.Path(L"keep\\"));
     EXPECT_FALSE(f.FileList.empty());

@@ -4,8 +4,10 @@
 # from the first process that needs them; they inherit that process's output
 # and live on with the server, so a pipe they hold would never reach its end.
 log=$(mktemp)
-"$@" >"$log" 2>&1 </dev/null
+show() { cat "$log"; rm -f "$log"; }
+trap 'show; exit 124' TERM INT
+"$@" >"$log" 2>&1 </dev/null &
+wait $!
 rc=$?
-cat "$log"
-rm -f "$log"
+show
 exit $rc
