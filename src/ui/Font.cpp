@@ -9,48 +9,48 @@ int PointsToPixels(int points) {
     return MulDiv(points, GetDeviceCaps(screen, LOGPIXELSY), 72);
 }
 
-LOGFONTW ToLogFont(const FontSpec& spec) {
+LOGFONTW ToLogFont(const FontSpec& font) {
     LOGFONTW lf{};
-    lf.lfHeight = -PointsToPixels(spec.Size);
-    lf.lfWeight = (spec.Style & StyleBold) ? FW_BOLD : FW_NORMAL;
-    lf.lfItalic = (spec.Style & StyleItalic) ? 1 : 0;
-    lf.lfUnderline = (spec.Style & StyleUnderline) ? 1 : 0;
-    lf.lfStrikeOut = (spec.Style & StyleStrikeOut) ? 1 : 0;
-    lf.lfCharSet = spec.CharSet;
+    lf.lfHeight = -PointsToPixels(font.Size);
+    lf.lfWeight = (font.Style & StyleBold) ? FW_BOLD : FW_NORMAL;
+    lf.lfItalic = (font.Style & StyleItalic) ? 1 : 0;
+    lf.lfUnderline = (font.Style & StyleUnderline) ? 1 : 0;
+    lf.lfStrikeOut = (font.Style & StyleStrikeOut) ? 1 : 0;
+    lf.lfCharSet = font.CharSet;
     lf.lfQuality = DEFAULT_QUALITY;
     lf.lfPitchAndFamily = DEFAULT_PITCH | FF_DONTCARE;
-    lstrcpynW(lf.lfFaceName, spec.Name.c_str(), LF_FACESIZE);
+    lstrcpynW(lf.lfFaceName, font.Name.c_str(), LF_FACESIZE);
     return lf;
 }
 
 FontSpec FromLogFont(const LOGFONTW& lf, int points, COLORREF color) {
-    FontSpec spec;
-    spec.Name = lf.lfFaceName;
-    spec.CharSet = lf.lfCharSet;
-    spec.Color = color;
-    spec.Size = points;
-    spec.Style = static_cast<BYTE>(
+    FontSpec font;
+    font.Name = lf.lfFaceName;
+    font.CharSet = lf.lfCharSet;
+    font.Color = color;
+    font.Size = points;
+    font.Style = static_cast<BYTE>(
         (lf.lfWeight >= FW_BOLD ? StyleBold : 0) | (lf.lfItalic ? StyleItalic : 0) |
         (lf.lfUnderline ? StyleUnderline : 0) | (lf.lfStrikeOut ? StyleStrikeOut : 0));
-    return spec;
+    return font;
 }
 
-win::UniqueFont CreateFontFrom(const FontSpec& spec) {
-    LOGFONTW lf = ToLogFont(spec);
+win::UniqueFont CreateFontFrom(const FontSpec& font) {
+    LOGFONTW lf = ToLogFont(font);
     return win::UniqueFont(CreateFontIndirectW(&lf));
 }
 
-bool ChooseFontDialog(HWND owner, FontSpec& spec) {
-    LOGFONTW lf = ToLogFont(spec);
+bool ChooseFontDialog(HWND owner, FontSpec& font) {
+    LOGFONTW lf = ToLogFont(font);
     CHOOSEFONTW cf{};
     cf.lStructSize = sizeof cf;
     cf.hwndOwner = owner;
     cf.lpLogFont = &lf;
-    cf.rgbColors = spec.Color;
+    cf.rgbColors = font.Color;
     cf.Flags = CF_SCREENFONTS | CF_EFFECTS | CF_INITTOLOGFONTSTRUCT;
     if (!ChooseFontW(&cf))
         return false;
-    spec = FromLogFont(lf, cf.iPointSize / 10, cf.rgbColors);
+    font = FromLogFont(lf, cf.iPointSize / 10, cf.rgbColors);
     return true;
 }
 

@@ -22,13 +22,13 @@ struct FontSpec {
 
 // Pixel height of the characters for a size in points on the screen.
 int PointsToPixels(int points);
-win::UniqueFont CreateFontFrom(const FontSpec& spec);
+win::UniqueFont CreateFontFrom(const FontSpec& font);
 // The font as a LOGFONT, for the font selection dialog.
-LOGFONTW ToLogFont(const FontSpec& spec);
+LOGFONTW ToLogFont(const FontSpec& font);
 FontSpec FromLogFont(const LOGFONTW& lf, int points, COLORREF color);
 
 // Shows the font selection dialog over `owner`; false when the user cancels.
-bool ChooseFontDialog(HWND owner, FontSpec& spec);
+bool ChooseFontDialog(HWND owner, FontSpec& font);
 
 // Width and height of `text` in `font`, measured on a scratch DC.
 SIZE MeasureText(HFONT font, const std::wstring& text);
