@@ -63,18 +63,10 @@ void CopyDroppedFile(const std::wstring& source, const std::wstring& dest, bool 
     CopyOneFile(source, dest, overwrite);
 }
 
-// Copies a dropped directory into dest, merging with what is there.
-// Single failures inside the tree are not reported.
+// Copies a dropped directory into dest, merging with what is there; the copy
+// routine checks the paths and refuses a copy into the directory itself.
 void CopyDroppedDirectory(const std::wstring& source, const std::wstring& dest) {
-    std::wstring from = ExcludeTrailingBackslash(FullPathName(source));
-    std::wstring to = ExcludeTrailingBackslash(FullPathName(dest));
-    CheckPathName(from, MaxDirPath);
-    CheckPathName(to, MaxDirPath);
-    if (!DirectoryExists(from))
-        throw win::AppError(L"ディレクトリが見つかりません: " + from);
-    if (SamePath(from, to))
-        throw win::AppError(L"同じディレクトリにはコピーできません: " + to);
-    CopyDirectory(from, to);
+    CopyDirectory(source, dest);
 }
 
 // ---- COM objects -------------------------------------------------------------

@@ -20,17 +20,6 @@ std::wstring FileNamePart(const std::wstring& path) {
     return sep == std::wstring::npos ? path : path.substr(sep + 1);
 }
 
-// Busy while a prompt of the marked-entries rename and its rename run.
-class BusyScope {
-  public:
-    explicit BusyScope(bool& busy) : busy_(busy) { busy_ = true; }
-    ~BusyScope() { busy_ = false; }
-    BusyScope(const BusyScope&) = delete;
-    BusyScope& operator=(const BusyScope&) = delete;
-
-  private:
-    bool& busy_;
-};
 
 } // namespace
 

@@ -28,6 +28,18 @@ inline constexpr COLORREF clGray = RGB(128, 128, 128);
 
 class TDropTarget;
 
+// Sets Busy for a long command and clears it whichever way the command ends.
+class BusyScope {
+  public:
+    explicit BusyScope(bool& busy) : busy_(busy) { busy_ = true; }
+    ~BusyScope() { busy_ = false; }
+    BusyScope(const BusyScope&) = delete;
+    BusyScope& operator=(const BusyScope&) = delete;
+
+  private:
+    bool& busy_;
+};
+
 class TForm1 : public ui::Form {
   public:
     // `iniPath` empty: the settings file beside the executable.
