@@ -64,9 +64,14 @@ void CopyDroppedFile(const std::wstring& source, const std::wstring& dest, bool 
 }
 
 // Copies a dropped directory into dest, merging with what is there; the copy
-// routine checks the paths and refuses a copy into the directory itself.
+// routine checks the paths and refuses a copy into the directory itself. A
+// file of the tree that could not be copied fails the drop like a dropped
+// file would, so the source is never told that everything arrived.
 void CopyDroppedDirectory(const std::wstring& source, const std::wstring& dest) {
-    CopyDirectory(source, dest);
+    DirCopyResult result = CopyDirectory(source, dest);
+    if (result.FailedFiles > 0)
+        throw win::AppError(std::to_wstring(result.FailedFiles) +
+                            L" 個のファイルをコピーできませんでした: " + source);
 }
 
 // ---- COM objects -------------------------------------------------------------

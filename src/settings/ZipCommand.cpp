@@ -3,6 +3,7 @@
 
 #include "settings/ZipCommand.h"
 
+#include "dialogs/LogHist.h"
 #include "dialogs/MessageDlg.h"
 #include "main/Form1.h"
 #include "subroutines/Subroutines.h"
@@ -11,11 +12,6 @@
 
 #include <string_view>
 #include <vector>
-
-#if __has_include("dialogs/LogHist.h")
-#include "dialogs/LogHist.h"
-#define PELMO_HAS_HIST_DLG 1
-#endif
 
 namespace {
 
@@ -85,7 +81,6 @@ bool CompressMarked(const TFileList& list, const std::wstring& curDir,
     return true;
 }
 
-#ifdef PELMO_HAS_HIST_DLG
 // Asks for the archive's name. On OK `history` becomes the dialog's list,
 // whose first entry is the archive's full path.
 bool AskArchiveName(const std::wstring& curDir, TStringList& history) {
@@ -97,12 +92,6 @@ bool AskArchiveName(const std::wstring& curDir, TStringList& history) {
     history = HistList;
     return true;
 }
-#else
-// The history dialog module is not part of this build: nothing is asked.
-bool AskArchiveName(const std::wstring&, TStringList&) {
-    return false;
-}
-#endif
 
 } // namespace
 

@@ -39,17 +39,6 @@ bool SameTime(const FILETIME& a, const FILETIME& b) {
     return a.dwLowDateTime == b.dwLowDateTime && a.dwHighDateTime == b.dwHighDateTime;
 }
 
-std::string ReadAll(const std::wstring& path) {
-    win::UniqueHandle h(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    std::string data;
-    char buffer[65536];
-    DWORD n = 0;
-    while (h && ReadFile(h.get(), buffer, sizeof buffer, &n, nullptr) && n > 0)
-        data.append(buffer, n);
-    return data;
-}
-
 // A file opened without sharing, as another program may hold it.
 win::UniqueHandle HoldOpen(const std::wstring& path) {
     return win::UniqueHandle(CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
@@ -111,7 +100,8 @@ TEST(CopyOneFile, FailuresLeaveTheDestinationAsItWasAndNoTemporaryFile) {
 TEST(CopyOneFile, RejectsBadPathsWithAClearText) {
     TempTree t;
     t.File(L"a.txt", "x");
-    for (std::wstring dst : {t.Path(L"b?.txt"), t.Path(L"c|d.txt"), t.Path(std::wstring(300, L'n'))}) {
+    for (std::wstring dst :
+         {t.Path(L"b?.txt"), t.Path(L"c|d.txt"), t.Path(std::wstring(300, L'n'))}) {
         try {
             CopyOneFile(t.Path(L"a.txt"), dst, true);
             ADD_FAILURE() << "accepted " << Narrow(dst);

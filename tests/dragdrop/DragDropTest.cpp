@@ -3,6 +3,7 @@
 
 #include "dialogs/MsgBox.h"
 #include "fileops/DragDrop.h"
+#include "fileops/FileCopy.h"
 #include "main/Form1.h"
 #include "subroutines/Subroutines.h"
 #include "support/TempTree.h"
@@ -10,6 +11,8 @@
 #include "win/Handle.h"
 
 #include <shellapi.h>
+
+#include <cstdlib>
 
 #include <gtest/gtest.h>
 
@@ -202,6 +205,50 @@ struct DragCapture {
 int LineY(TForm1& f, int line) {
     int h = static_cast<int>(SendMessageW(f.LBox_Files->Handle(), LB_GETITEMHEIGHT, 0, 0));
     return line * h + h / 2;
+}
+
+// run.sh mounts a 256 KiB file system; a drop onto it that does not fit
+// fails as a whole, leaves no partial file under a final name and keeps an
+// existing file of that name.
+TEST(Drop, OntoAFullDiskLeavesNoPartialFileAndKeepsTheOldOne) {
+    const char* mounted = std::getenv("PELMO_FULLDISK");
+    if (!mounted)
+        GTEST_SKIP() << "needs the small file system of run.sh (root)";
+    std::wstring full = Widen(mounted);
+    TempTree src;
+    std::string big(600 * 1024, 'z');
+    src.File(L"big.bin", big);
+    src.File(L"small.txt", "small");
+    src.File(L"d\\a.txt", "a");
+    src.File(L"d\\big.bin", big);
+    auto before = FilesBelow(src.Root());
+    WindowDriver w(full);
+    auto& f = w.Form();
+
+    // No file of that name yet: nothing arrives, the later path is not copied.
+    EXPECT_EQ(DropOnto(f, {src.Path(L"big.bin"), src.Path(L"small.txt")}),
+              static_cast<DWORD>(DROPEFFECT_NONE));
+    EXPECT_TRUE(FilesBelow(full).empty());
+
+    // An existing file that the drop was to replace stays as it was.
+    CopyOneFile(src.Path(L"small.txt"), full + L"big.bin", false);
+    w.OnDialogs({Answer(ui::mrOk)});
+    EXPECT_EQ(DropOnto(f, {src.Path(L"big.bin")}), static_cast<DWORD>(DROPEFFECT_NONE));
+    EXPECT_EQ(FilesBelow(full), (std::map<std::wstring, std::string>{{L"big.bin", "small"}}));
+    DeleteFileW((full + L"big.bin").c_str());
+
+    // A directory whose files do not all fit is a failed drop too; what did
+    // arrive is whole.
+    EXPECT_EQ(DropOnto(f, {src.Path(L"d"), src.Path(L"small.txt")}),
+              static_cast<DWORD>(DROPEFFECT_NONE));
+    for (const auto& [name, content] : FilesBelow(full))
+        EXPECT_EQ(content, before[name]) << Narrow(name);
+    EXPECT_FALSE(FileExists(full + L"small.txt"));
+    EXPECT_FALSE(FileExists(full + L"d\\big.bin"));
+
+    EXPECT_EQ(FilesBelow(src.Root()), before) << "a drop never changes its source";
+    EXPECT_TRUE(w.Errors.empty()) << "a failed drop shows nothing";
+    RemoveTree(full + L"d");
 }
 
 TEST(DragOut, CarriesTheMarkedEntriesInListOrderOrTheEntryUnderTheMouse) {

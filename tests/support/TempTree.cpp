@@ -88,7 +88,15 @@ void TempTree::SetTime(const std::wstring& relative, int year, int month, int da
 }
 
 std::string TempTree::Read(const std::wstring& relative) const {
-    win::UniqueHandle h(CreateFileW(Path(relative).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+    return ReadAll(Path(relative));
+}
+
+bool TempTree::Exists(const std::wstring& relative) const {
+    return GetFileAttributesW(Path(relative).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::string ReadAll(const std::wstring& path) {
+    win::UniqueHandle h(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                     OPEN_EXISTING, 0, nullptr));
     if (!h)
         return "<missing>";
@@ -100,8 +108,23 @@ std::string TempTree::Read(const std::wstring& relative) const {
     return out;
 }
 
-bool TempTree::Exists(const std::wstring& relative) const {
-    return GetFileAttributesW(Path(relative).c_str()) != INVALID_FILE_ATTRIBUTES;
+std::map<std::wstring, std::string> FilesBelow(const std::wstring& dir,
+                                               const std::wstring& prefix) {
+    std::map<std::wstring, std::string> files;
+    WIN32_FIND_DATAW fd;
+    win::UniqueFind find(FindFirstFileW((dir + prefix + L"*").c_str(), &fd));
+    if (!find)
+        return files;
+    do {
+        std::wstring name = fd.cFileName;
+        if (name == L"." || name == L"..")
+            continue;
+        if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            files.merge(FilesBelow(dir, prefix + name + L"\\"));
+        else
+            files[prefix + name] = ReadAll(dir + prefix + name);
+    } while (FindNextFileW(find.get(), &fd));
+    return files;
 }
 
 void RemoveTree(const std::wstring& path) {

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <map>
 #include <string>
 
 class TempTree {
@@ -31,6 +32,12 @@ class TempTree {
     std::wstring root_;
 };
 
+// The whole content of a file, or "<missing>" when it cannot be opened.
+std::string ReadAll(const std::wstring& path);
+// Every file below `dir` (ending in a backslash) with its content, by path
+// relative to `dir`.
+std::map<std::wstring, std::string> FilesBelow(const std::wstring& dir,
+                                               const std::wstring& prefix = L"");
 // Removes a directory tree, clearing read-only bits on the way.
 void RemoveTree(const std::wstring& path);
 // UTF-16 to UTF-8 and back, for messages and file contents.

@@ -17,7 +17,6 @@
 #include <cstdlib>
 #include <fstream>
 #include <random>
-#include <sstream>
 
 namespace {
 
@@ -33,13 +32,6 @@ struct Expected {
 std::wstring OutDir() {
     const wchar_t* dir = _wgetenv(L"PELMO_ZIP_OUT");
     return dir ? IncludeTrailingBackslash(dir) : L"";
-}
-
-std::string ReadAll(const std::wstring& path) {
-    std::ifstream in(path.c_str(), std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
 }
 
 void WriteAll(const std::wstring& path, const std::string& bytes) {
