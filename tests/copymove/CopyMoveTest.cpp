@@ -1,12 +1,16 @@
 // Copy and move in the real window: the destination and new-name prompts are
-// answered through the command's prompt functions, the conflict dialog and
-// the notices through the modal-loop seam. Contents are checked on disk.
+// mostly answered through the command's prompt functions, the conflict dialog
+// and the notices through the modal-loop seam; one test goes through the
+// program's own dialogs by keys alone. Contents are checked on disk.
 
 #include "dialogs/CopyProp.h"
+#include "dialogs/LogHist.h"
+#include "dialogs/Qaccess.h"
 #include "dialogs/MsgBox.h"
 #include "fileops/CopyMovePrompts.h"
 #include "main/DialogFlags.h"
 #include "subroutines/Subroutines.h"
+#include "support/DialogSteps.h"
 #include "support/TempTree.h"
 #include "support/WindowDriver.h"
 #include "win/Handle.h"
@@ -441,6 +445,82 @@ TEST(CopyMove, NothingMarkedAndTheCursorOnDotDotCopiesNothing) {
     Copy(w);
     EXPECT_FALSE(t.Exists(L"dst"));
     EXPECT_FALSE(w.Form().Busy);
+}
+
+// The whole command as a user gives it: keys on the list, the destination
+// typed into the history dialog, the conflict answered by its letter and
+// Enter, the report of the result list closed with Enter; the history and
+// the rule reach the settings file.
+TEST(CopyMove, ByKeysThroughTheProgramsOwnDialogs) {
+    TempTree t;
+    t.File(L"src\\a.txt", "new a");
+    t.File(L"src\\b.txt", "new b");
+    t.File(L"dst\\a.txt", "old a");
+    std::vector<std::wstring> reports;
+    auto typeDestination = [](std::wstring dest) {
+        return [dest](ui::Form& f) {
+            auto& d = dynamic_cast<THistDlg&>(f);
+            EXPECT_EQ(d.Label1->Text(), L"コピー先のディレクトリ名を入れてください");
+            d.Edit1->SetText(dest);
+            TypeKey(d.Edit1->Handle(), VK_RETURN);
+        };
+    };
+    Step overwrite = [](ui::Form& f) {
+        EXPECT_NE(dynamic_cast<TCopyProp*>(&f), nullptr);
+        TypeKey(FocusIn(f), L'O');
+        TypeKey(FocusIn(f), VK_RETURN);
+    };
+    Step readReport = [&](ui::Form& f) {
+        auto& d = dynamic_cast<TQaccess&>(f);
+        for (int i = 0; i < d.LBox_DirList->Count(); ++i)
+            reports.push_back(d.LBox_DirList->Item(i));
+        TypeKey(d.LBox_DirList->Handle(), VK_RETURN);
+        if (IsWindowVisible(f.Handle()))
+            f.SetModalResult(ui::mrOk);
+    };
+    {
+        WindowDriver w(t.Path(L"src"));
+        PutCursor(w, L"a.txt");
+        w.Form().DrawPage();
+        w.Key(VK_SPACE);
+        w.Key(VK_SPACE);
+        int marked = 0;
+        for (const auto& e : w.Form().FileList)
+            marked += e->Marked ? 1 : 0;
+        ASSERT_EQ(marked, 2);
+
+        // Into a new directory: created with its parent, no conflict.
+        w.OnDialogs({typeDestination(t.Path(L"dst\\new")), readReport});
+        w.Key('C');
+        EXPECT_EQ(w.DialogsShown(), 2);
+        EXPECT_EQ(t.Read(L"dst\\new\\a.txt"), "new a");
+        EXPECT_EQ(t.Read(L"dst\\new\\b.txt"), "new b");
+
+        // The same files once more, into the directory that holds an a.txt.
+        w.OnDialogs({typeDestination(t.Path(L"dst")), overwrite, readReport});
+        w.Key('C');
+        EXPECT_EQ(w.DialogsShown(), 5);
+        EXPECT_EQ(t.Read(L"dst\\a.txt"), "new a");
+        EXPECT_EQ(t.Read(L"dst\\b.txt"), "new b");
+        EXPECT_EQ(t.Read(L"src\\a.txt"), "new a");
+        EXPECT_FALSE(w.Form().Busy);
+        w.Close();
+        EXPECT_TRUE(w.Errors.empty()) << Narrow(w.Errors.empty() ? L"" : w.Errors[0]);
+        // The settings file lives as long as the window driver.
+        auto value = [&](const wchar_t* section, const wchar_t* key) {
+            wchar_t buf[512];
+            GetPrivateProfileStringW(section, key, L"<missing>", buf, 512, w.IniPath().c_str());
+            return std::wstring(buf);
+        };
+        EXPECT_EQ(value(L"Parameter", L"cMode"), L"2");
+        EXPECT_EQ(value(L"LogHistL", L"NumberOfList"), L"3");
+        EXPECT_EQ(IncludeTrailingBackslash(value(L"LogHistL", L"List0")), t.Path(L"src\\"))
+            << "the current directory on top";
+        EXPECT_EQ(IncludeTrailingBackslash(value(L"LogHistL", L"List1")), t.Path(L"dst\\"));
+        EXPECT_EQ(IncludeTrailingBackslash(value(L"LogHistL", L"List2")), t.Path(L"dst\\new\\"));
+    }
+    EXPECT_EQ(reports,
+              (std::vector<std::wstring>{L"1: a.txt", L"2: b.txt", L"1: a.txt", L"2: b.txt"}));
 }
 
 } // namespace
