@@ -2,6 +2,7 @@
 
 #include "Steps.h"
 #include "main/DialogFlags.h"
+#include "support/DialogSteps.h"
 #include "subroutines/FileSystem.h"
 #include "support/WindowDriver.h"
 #include "ui/Application.h"
@@ -162,8 +163,8 @@ TEST(Rename, CaseOnlyRenameReallyHappens) {
         std::vector<std::wstring> seen;
         w.OnDialogs({Answer(to, &seen)});
         f.RenameCommand();
-        EXPECT_EQ(seen, std::vector<std::wstring>{L"新しい名前を入力してください|" +
-                                                  std::wstring(from)});
+        EXPECT_EQ(seen,
+                  std::vector<std::wstring>{L"新しい名前を入力してください|" + std::wstring(from)});
         EXPECT_EQ(NameOnDisk(t.Path(to)), to);
         EXPECT_EQ(IndexOfName(f.FileList, from), -1);
         ExpectCursorOn(w, to);
@@ -179,8 +180,7 @@ TEST(Rename, FailuresShowTheirMessagesAndChangeNothing) {
     } cases[] = {
         {"leading space in the old name", L" lead.txt", L"new.txt", L"リネームに失敗しました"},
         {"name of another entry", L"one.txt", L"two.txt", L"リネームに失敗しました"},
-        {"unchanged name", L"one.txt", L"one.txt",
-         L"one.txt が存在しているのでリネームできません"},
+        {"unchanged name", L"one.txt", L"one.txt", L"one.txt が存在しているのでリネームできません"},
         {"unchanged directory name", L"sub", L"sub", L"sub が存在しているのでリネームできません"},
     };
     for (const auto& c : cases) {
@@ -292,6 +292,46 @@ TEST(Rename, CancelledRenPropAndDotDotDoNothing) {
     f.RenameCommand(); // TRenProp gets Cancel
     EXPECT_EQ(w.DialogsShown(), 1);
     EXPECT_TRUE(t.Exists(L"a.txt"));
+}
+
+// The file commands as the keyboard gives them: every answer typed into the
+// program's dialogs, confirmed with Enter.
+TEST(FileCommands, ByKeysAlone) {
+    TempTree t;
+    t.File(L"old.txt", "text");
+    t.File(L"gone.txt", "g");
+    t.File(L"gone2.txt", "g2");
+    WindowDriver w(t.Root());
+    auto& f = w.Form();
+    auto type = [](std::wstring text) {
+        return [text](ui::Form& d) {
+            auto& input = dynamic_cast<TMakeDir&>(d);
+            input.Edit1->SetText(text);
+            TypeKey(input.Edit1->Handle(), VK_RETURN);
+        };
+    };
+    Step enter = [](ui::Form& d) {
+        TypeKey(dynamic_cast<TMsgBox&>(d).Button_Ok->Handle(), VK_RETURN);
+    };
+    w.OnDialogs({type(L"made"), type(L"new.txt"), enter, enter});
+    w.Key('K');
+    EXPECT_TRUE(DirectoryExists(t.Path(L"made")));
+    ExpectCursorOn(w, L"made");
+
+    PutCursor(f, L"old.txt");
+    w.Key('R');
+    EXPECT_EQ(t.Read(L"new.txt"), "text");
+    EXPECT_FALSE(t.Exists(L"old.txt"));
+
+    PutCursor(f, L"gone.txt");
+    w.Key('D', /*shift=*/true);
+    EXPECT_FALSE(t.Exists(L"gone.txt"));
+    PutCursor(f, L"gone2.txt");
+    w.Key(VK_F4);
+    EXPECT_FALSE(t.Exists(L"gone2.txt"));
+    EXPECT_EQ(w.DialogsShown(), 4);
+    EXPECT_EQ(EntryNames(f.FileList), (std::vector<std::wstring>{L"..", L"made", L"new.txt"}));
+    EXPECT_TRUE(w.Errors.empty());
 }
 
 } // namespace
