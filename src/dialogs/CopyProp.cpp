@@ -16,11 +16,6 @@ constexpr int GroupLeft = 56, GroupTop = 106;
 
 } // namespace
 
-GroupBox::GroupBox(HWND parent, int left, int top, int width, int height,
-                   const std::wstring& caption) {
-    Create(parent, L"BUTTON", BS_GROUPBOX, 0, left, top, width, height, caption);
-}
-
 std::unique_ptr<ui::StaticText> TCopyProp::MakeValueBox(int left, int top, int width) {
     auto box = std::make_unique<ui::StaticText>(Handle(), left, top, width, 22, L"", false);
     HWND h = box->Handle();
@@ -34,7 +29,9 @@ std::unique_ptr<ui::StaticText> TCopyProp::MakeValueBox(int left, int top, int w
 TCopyProp::TCopyProp() {
     CreateFrame(DialogStyle(396, 330), L"", MainHandle());
     auto label = [&](int left, int top, int width, const wchar_t* text) {
-        auto l = std::make_unique<ui::StaticText>(Handle(), left, top, width, 15, text, false);
+        // Sized to their text, so that no heading or file name is cut off in a
+        // wider font.
+        auto l = std::make_unique<ui::StaticText>(Handle(), left, top, width, 15, text, true);
         l->SetBackColor(Color());
         return l;
     };
@@ -47,8 +44,8 @@ TCopyProp::TCopyProp() {
     SText_SrcSize = MakeValueBox(264, 56, 124);
     SText_DstDate = MakeValueBox(88, 80, 172);
     SText_DstSize = MakeValueBox(264, 80, 124);
-    GroupBox1 = std::make_unique<GroupBox>(Handle(), GroupLeft, GroupTop, 281, 182, L"条件");
-    GroupBox1->SetBackColor(Color());
+    GroupBox1 =
+        std::make_unique<ui::GroupBox>(Handle(), GroupLeft, GroupTop, 281, 182, L"条件", Color());
 
     // Created in tab order; the buttons are children of the form (not of the
     // group box) so that their notifications reach it.
@@ -71,8 +68,8 @@ TCopyProp::TCopyProp() {
     SetWindowLongPtrW(Button_Ok->Handle(), GWL_STYLE,
                       GetWindowLongPtrW(Button_Ok->Handle(), GWL_STYLE) | WS_GROUP);
     Button_Ok->OnClick = [this] { Button_OkClick(); };
-    Button_All = std::make_unique<ui::Button>(*this, Handle(), 140, 296, 113, 24,
-                                              L"以降全てOK(A)", IdButtonAll);
+    Button_All = std::make_unique<ui::Button>(*this, Handle(), 140, 296, 113, 24, L"以降全てOK(A)",
+                                              IdButtonAll);
     Button_All->OnClick = [this] { Button_AllClick(); };
     Button_Cancel =
         std::make_unique<ui::Button>(*this, Handle(), 257, 296, 88, 24, L"ｷｬﾝｾﾙ", IDCANCEL);
@@ -98,13 +95,20 @@ void TCopyProp::SetEachFont() {
 
 ui::RadioButton* TCopyProp::RuleButton(int mode) const {
     switch (mode) {
-    case 0: return Btn_B.get();
-    case 1: return Btn_N.get();
-    case 2: return Btn_O.get();
-    case 3: return Btn_R.get();
-    case 4: return Btn_S.get();
-    case 5: return Btn_U.get();
-    default: return nullptr;
+    case 0:
+        return Btn_B.get();
+    case 1:
+        return Btn_N.get();
+    case 2:
+        return Btn_O.get();
+    case 3:
+        return Btn_R.get();
+    case 4:
+        return Btn_S.get();
+    case 5:
+        return Btn_U.get();
+    default:
+        return nullptr;
     }
 }
 
@@ -190,7 +194,9 @@ bool TCopyProp::PreviewMessage(MSG& msg) {
     return false;
 }
 
-void TCopyProp::FormClose() { ui::App().ReleaseLater(this); }
+void TCopyProp::FormClose() {
+    ui::App().ReleaseLater(this);
+}
 
 int ShowCopyProp() {
     CopyProp = static_cast<TCopyProp*>(ui::App().Adopt(std::make_unique<TCopyProp>()));

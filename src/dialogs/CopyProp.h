@@ -12,12 +12,6 @@
 inline std::wstring ConflictText;
 inline std::wstring SrcDateText, SrcSizeText, DstDateText, DstSizeText;
 
-// A frame with a caption around a group of controls.
-class GroupBox : public ui::Control {
-  public:
-    GroupBox(HWND parent, int left, int top, int width, int height, const std::wstring& caption);
-};
-
 class TCopyProp : public ui::Form {
   public:
     TCopyProp();
@@ -25,7 +19,7 @@ class TCopyProp : public ui::Form {
 
     std::unique_ptr<ui::StaticText> Label1, Label2, Label3, Label4, Label5;
     std::unique_ptr<ui::StaticText> SText_SrcDate, SText_SrcSize, SText_DstDate, SText_DstSize;
-    std::unique_ptr<GroupBox> GroupBox1;
+    std::unique_ptr<ui::GroupBox> GroupBox1;
     std::unique_ptr<ui::RadioButton> Btn_U, Btn_B, Btn_S, Btn_R, Btn_O, Btn_N;
     std::unique_ptr<ui::Button> Button_Ok, Button_All, Button_Cancel;
 

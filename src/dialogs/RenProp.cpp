@@ -9,17 +9,13 @@ constexpr int RadioId = 100;
 constexpr int GroupLeft = 8, GroupTop = 32;
 } // namespace
 
-TGroupBox::TGroupBox(HWND parent, int left, int top, int width, int height,
-                     const std::wstring& caption) {
-    Create(parent, L"BUTTON", BS_GROUPBOX, 0, left, top, width, height, caption);
-}
-
 TRenProp::TRenProp() {
     CreateFrame(DialogStyle(289, 140), L"", MainHandle());
     Label1 = std::make_unique<ui::StaticText>(Handle(), 8, 8, 221, 15,
                                               L"マークされたファイル名を変更します", false);
     Label1->SetBackColor(Color());
-    GroupBox1 = std::make_unique<TGroupBox>(Handle(), GroupLeft, GroupTop, 257, 60, L"条件");
+    GroupBox1 =
+        std::make_unique<ui::GroupBox>(Handle(), GroupLeft, GroupTop, 257, 60, L"条件", Color());
     // The radio button sits on the form over the group, so that its clicks
     // reach the form (a group box passes no notifications on).
     Btn_R = std::make_unique<ui::RadioButton>(Handle(), GroupLeft + 10, GroupTop + 24, 239, 17,

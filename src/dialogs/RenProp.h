@@ -6,19 +6,13 @@
 
 #include <memory>
 
-// A framed group with a caption.
-class TGroupBox : public ui::Control {
-  public:
-    TGroupBox(HWND parent, int left, int top, int width, int height, const std::wstring& caption);
-};
-
 class TRenProp : public ui::Form {
   public:
     TRenProp();
     ~TRenProp() override; // FormDestroy
 
     std::unique_ptr<ui::StaticText> Label1;
-    std::unique_ptr<TGroupBox> GroupBox1;
+    std::unique_ptr<ui::GroupBox> GroupBox1;
     std::unique_ptr<ui::RadioButton> Btn_R;
     std::unique_ptr<ui::Button> Button_Ok;
     std::unique_ptr<ui::Button> Button_Cancel;

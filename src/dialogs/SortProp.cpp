@@ -34,12 +34,6 @@ constexpr Rect Group3{320, 32, 115, 81};
 
 } // namespace
 
-TSortProp::GroupBox::GroupBox(HWND parent, int left, int top, int width, int height,
-                              const std::wstring& caption) {
-    // WS_GROUP ends the radio group of the buttons created before it.
-    Create(parent, L"BUTTON", BS_GROUPBOX | WS_GROUP, 0, left, top, width, height, caption);
-}
-
 TSortProp::TSortProp() {
     CreateFrame(DialogStyle(443, 158), L"", MainHandle());
     HWND self = Handle();
@@ -54,18 +48,18 @@ TSortProp::TSortProp() {
     Label1 =
         std::make_unique<ui::StaticText>(self, 123, 8, 181, 15, L"ソート条件を選択してください");
     Label1->SetBackColor(Color());
-    GroupBox1 = std::make_unique<GroupBox>(self, Group1.left, Group1.top, Group1.width,
-                                           Group1.height, L"条件");
+    GroupBox1 = std::make_unique<ui::GroupBox>(self, Group1.left, Group1.top, Group1.width,
+                                               Group1.height, L"条件", Color(), true);
     Btn_Name = radio(Group1, 8, 24, 90, L"名前(N)", ID_NAME, true);
     Btn_Ext = radio(Group1, 104, 24, 90, L"拡張子(E)", ID_EXT, false);
     Btn_Size = radio(Group1, 8, 48, 90, L"サイズ(S)", ID_SIZE, false);
     Btn_Date = radio(Group1, 104, 48, 90, L"日付(T)", ID_DATE, false);
-    GroupBox2 = std::make_unique<GroupBox>(self, Group2.left, Group2.top, Group2.width,
-                                           Group2.height, L"順番");
+    GroupBox2 = std::make_unique<ui::GroupBox>(self, Group2.left, Group2.top, Group2.width,
+                                               Group2.height, L"順番", Color(), true);
     Btn_Up = radio(Group2, 8, 24, 81, L"昇順(U)", ID_UP, true);
     Btn_Down = radio(Group2, 8, 48, 81, L"降順(D)", ID_DOWN, false);
-    GroupBox3 = std::make_unique<GroupBox>(self, Group3.left, Group3.top, Group3.width,
-                                           Group3.height, L"ソート種別");
+    GroupBox3 = std::make_unique<ui::GroupBox>(self, Group3.left, Group3.top, Group3.width,
+                                               Group3.height, L"ソート種別", Color(), true);
     Btn_Shlw = radio(Group3, 8, 24, 98, L"自然順1(1)", ID_SHLW, true);
     Btn_NSrt = radio(Group3, 8, 48, 98, L"自然順2(2)", ID_NSRT, false);
     Button_Ok = std::make_unique<ui::Button>(*this, self, 144, 124, 75, 24, L"OK", IDOK, true);

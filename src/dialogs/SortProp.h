@@ -11,18 +11,11 @@
 
 class TSortProp : public ui::Form {
   public:
-    // A frame with a caption around a group of radio buttons.
-    class GroupBox : public ui::Control {
-      public:
-        GroupBox(HWND parent, int left, int top, int width, int height,
-                 const std::wstring& caption);
-    };
-
     TSortProp();           // FormCreate
     ~TSortProp() override; // FormDestroy
 
     std::unique_ptr<ui::StaticText> Label1;
-    std::unique_ptr<GroupBox> GroupBox1, GroupBox2, GroupBox3;
+    std::unique_ptr<ui::GroupBox> GroupBox1, GroupBox2, GroupBox3;
     std::unique_ptr<ui::RadioButton> Btn_Name, Btn_Ext, Btn_Size, Btn_Date;
     std::unique_ptr<ui::RadioButton> Btn_Up, Btn_Down;
     std::unique_ptr<ui::RadioButton> Btn_Shlw, Btn_NSrt;

@@ -219,6 +219,55 @@ bool StaticText::Reflect(UINT msg, WPARAM wp, LPARAM, LRESULT& result) {
     return true;
 }
 
+// GroupBox
+
+GroupBox::GroupBox(HWND parent, int left, int top, int width, int height,
+                   const std::wstring& caption, COLORREF back, bool endsGroup) {
+    Create(parent, L"BUTTON", BS_GROUPBOX | (endsGroup ? WS_GROUP : 0), 0, left, top, width, height,
+           caption);
+    SetBackColor(back);
+    EnableSubclass();
+}
+
+// The caption's background.
+bool GroupBox::Reflect(UINT msg, WPARAM wp, LPARAM, LRESULT& result) {
+    if (msg != WM_CTLCOLORSTATIC)
+        return false;
+    HDC dc = reinterpret_cast<HDC>(wp);
+    SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+    SetBkColor(dc, back_);
+    result = reinterpret_cast<LRESULT>(backBrush_.get());
+    return true;
+}
+
+bool GroupBox::OwnMessage(UINT msg, WPARAM wp, LPARAM, LRESULT& result) {
+    if (msg != WM_ERASEBKGND)
+        return false;
+    FillInside(reinterpret_cast<HDC>(wp));
+    result = 1;
+    return true;
+}
+
+// Fills the client area except where sibling controls lie over it, which
+// paint themselves.
+void GroupBox::FillInside(HDC dc) {
+    int saved = SaveDC(dc);
+    HWND parent = GetParent(hwnd_);
+    for (HWND sibling = GetWindow(parent, GW_CHILD); sibling;
+         sibling = GetWindow(sibling, GW_HWNDNEXT)) {
+        if (sibling == hwnd_ || !IsWindowVisible(sibling))
+            continue;
+        RECT r;
+        GetWindowRect(sibling, &r);
+        MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&r), 2);
+        ExcludeClipRect(dc, r.left, r.top, r.right, r.bottom);
+    }
+    RECT client;
+    GetClientRect(hwnd_, &client);
+    FillRect(dc, &client, backBrush_.get());
+    RestoreDC(dc, saved);
+}
+
 // Button
 
 Button::Button(Form& form, HWND parent, int left, int top, int width, int height,

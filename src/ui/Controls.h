@@ -109,6 +109,23 @@ class Button : public Control {
     Form& form_;
 };
 
+// A frame with a caption around a group of radio buttons. It paints its own
+// inside in its back colour: the form clips its children, so nothing else
+// would, and Windows and Wine both leave it unpainted otherwise. With
+// `endsGroup` it also ends the radio group of the buttons created before it.
+class GroupBox : public Control {
+  public:
+    GroupBox(HWND parent, int left, int top, int width, int height, const std::wstring& caption,
+             COLORREF back, bool endsGroup = false);
+    bool Reflect(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+
+  protected:
+    bool OwnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+
+  private:
+    void FillInside(HDC dc);
+};
+
 class RadioButton : public Control {
   public:
     RadioButton(HWND parent, int left, int top, int width, int height, const std::wstring& caption,
