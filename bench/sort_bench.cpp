@@ -10,6 +10,7 @@
 // case only, so creating the files there takes many minutes; filling the
 // directory from the host side first gives the same measurement.
 
+#include "BenchSupport.h"
 #include "main/Form1.h"
 #include "ui/Application.h"
 
@@ -24,16 +25,7 @@ namespace {
 
 constexpr int FileCount = 100000;
 
-double Seconds() {
-    static LARGE_INTEGER freq = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return static_cast<double>(now.QuadPart) / static_cast<double>(freq.QuadPart);
-}
+using bench::Seconds;
 
 std::wstring MakeName(std::mt19937& rng, int i) {
     static const wchar_t* stems[] = {L"IMG_",   L"img",  L"Report ", L"report-", L"data",

@@ -6,6 +6,7 @@
 // is 1,000 text files and one 256 MiB file of alternating text and random
 // megabytes.
 
+#include "BenchSupport.h"
 #include "settings/ZipCommand.h"
 #include "settings/ZipWriter.h"
 #include "win/Error.h"
@@ -81,12 +82,7 @@ void MakeTree(const std::wstring& tree) {
     }
 }
 
-double Seconds() {
-    LARGE_INTEGER now, freq;
-    QueryPerformanceCounter(&now);
-    QueryPerformanceFrequency(&freq);
-    return static_cast<double>(now.QuadPart) / static_cast<double>(freq.QuadPart);
-}
+using bench::Seconds;
 
 uint64_t FileSize(const std::wstring& path) {
     WIN32_FILE_ATTRIBUTE_DATA d;
