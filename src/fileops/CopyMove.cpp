@@ -93,7 +93,6 @@ int64_t FileSizeOf(const std::wstring& path) {
     return (static_cast<int64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
-
 void ReportEntriesLeft() {
     if (EntriesLeftAtSource > 0)
         ShowMessageDlg(L"コピーできなかった " + std::to_wstring(EntriesLeftAtSource) +
@@ -186,8 +185,8 @@ void TForm1::CopyEntry(int i, const std::wstring& src, const std::wstring& dst, 
     if (ApplyToAll) {
         ConflictAccepted = true;
     } else {
-        ConflictText = (MoveMode ? L"ムーブ先に " : L"コピー先に ") + NamePart(src) +
-                       L" ファイルがあります";
+        ConflictText =
+            (MoveMode ? L"ムーブ先に " : L"コピー先に ") + NamePart(src) + L" ファイルがあります";
         ConflictAccepted = ShowCopyProp() == ui::mrOk;
         CopyProp = nullptr;
     }

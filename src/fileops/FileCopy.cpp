@@ -44,7 +44,9 @@ void ValidatePath(const std::wstring& path, size_t limit) {
             throw win::AppError(L"パスに使えない文字があります: " + path);
 }
 
-[[noreturn]] void RaiseCode(DWORD code) { throw win::AppError(win::ErrorText(code), code); }
+[[noreturn]] void RaiseCode(DWORD code) {
+    throw win::AppError(win::ErrorText(code), code);
+}
 
 // The file system may store a name other than the one asked for (a Linux file
 // system under Wine cuts names longer than 255 bytes). True when the entry
@@ -59,8 +61,7 @@ bool StoredUnderOwnName(const std::wstring& path) {
 }
 
 [[noreturn]] void RaiseNameClash(const std::wstring& path) {
-    throw win::AppError(L"ファイルシステムが名前を短くするので作成できません: " +
-                        NamePart(path));
+    throw win::AppError(L"ファイルシステムが名前を短くするので作成できません: " + NamePart(path));
 }
 
 // A directory and its missing parents; an existing directory is kept.
@@ -114,8 +115,7 @@ void CheckReplaceable(const std::wstring& dest, DWORD attr, bool overwrite) {
     if (!overwrite)
         RaiseCode(ERROR_FILE_EXISTS);
     if (attr & FILE_ATTRIBUTE_DIRECTORY)
-        throw win::AppError(L"同じ名前のディレクトリがあるので上書きできません: " +
-                            NamePart(dest));
+        throw win::AppError(L"同じ名前のディレクトリがあるので上書きできません: " + NamePart(dest));
     // Windows refuses to copy onto a read-only file; Wine would overwrite it.
     if (attr & FILE_ATTRIBUTE_READONLY)
         RaiseCode(ERROR_ACCESS_DENIED);

@@ -20,7 +20,6 @@ std::wstring FileNamePart(const std::wstring& path) {
     return sep == std::wstring::npos ? path : path.substr(sep + 1);
 }
 
-
 } // namespace
 
 std::wstring TForm1::NameFromInput() const {

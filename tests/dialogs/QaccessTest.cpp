@@ -157,8 +157,7 @@ TEST_F(Qaccess, EntriesThatAreGoneOrAnEmptyList) {
     ASSERT_EQ(GetLogicalDrives() & (1u << ('Q' - 'A')), 0u);
     f.QaccessDirList = {L"Q:\\nothing\\"};
     bool notice = false;
-    Select([&](TQaccess& d) { d.Button_Ok->Click(); },
-           {[&](ui::Form& m) {
+    Select([&](TQaccess& d) { d.Button_Ok->Click(); }, {[&](ui::Form& m) {
                notice = ShowsText(m.Handle(), NotFound);
                m.SetModalResult(ui::mrOk);
            }});

@@ -15,7 +15,9 @@ std::wstring Fixture(const std::wstring& caseName) {
     return base ? Widen(base) + L"\\" + caseName + L"\\" : std::wstring();
 }
 
-DWORD Attr(const std::wstring& path) { return GetFileAttributesW(path.c_str()); }
+DWORD Attr(const std::wstring& path) {
+    return GetFileAttributesW(path.c_str());
+}
 
 bool GoneOrStillALink(const std::wstring& path) {
     DWORD a = Attr(path);

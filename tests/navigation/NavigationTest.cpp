@@ -194,9 +194,9 @@ TEST_F(DriveCommand, CancelAndRefusedPathsChangeNothing) {
                 TypeKey(d.Edit1->Handle(), VK_RETURN);
             },
             {[&](ui::Form& m) {
-               notice = ShowsText(m.Handle(), NotFound);
-               m.SetModalResult(ui::mrOk);
-           }});
+                notice = ShowsText(m.Handle(), NotFound);
+                m.SetModalResult(ui::mrOk);
+            }});
         EXPECT_TRUE(notice) << c.what;
         unchanged(c.what);
     }
