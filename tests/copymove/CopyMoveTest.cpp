@@ -484,10 +484,7 @@ TEST(CopyMove, ByKeysThroughTheProgramsOwnDialogs) {
         w.Form().DrawPage();
         w.Key(VK_SPACE);
         w.Key(VK_SPACE);
-        int marked = 0;
-        for (const auto& e : w.Form().FileList)
-            marked += e->Marked ? 1 : 0;
-        ASSERT_EQ(marked, 2);
+        ASSERT_EQ(MarkedCount(w.Form().FileList), 2);
 
         // Into a new directory: created with its parent, no conflict.
         w.OnDialogs({typeDestination(t.Path(L"dst\\new")), readReport});

@@ -3,25 +3,13 @@
 
 #include "dialogs/CopyProp.h"
 #include "main/DialogFlags.h"
+#include "ui/Font.h"
 #include "support/TempTree.h"
 #include "support/WindowDriver.h"
 
 #include <gtest/gtest.h>
 
 namespace {
-
-// The width the control's text needs in the control's own font.
-int TextWidth(ui::Control& c) {
-    HWND h = c.Handle();
-    HDC dc = GetDC(h);
-    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(h, WM_GETFONT, 0, 0)));
-    std::wstring text = c.Text();
-    SIZE size{};
-    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
-    SelectObject(dc, old);
-    ReleaseDC(h, dc);
-    return size.cx;
-}
 
 struct Shown {
     std::wstring caption, conflict, srcDate, dstSize;
@@ -57,7 +45,8 @@ Shown ShowDialog(WindowDriver& w) {
         for (int mode : {5, 0, 4, 3, 2, 1})
             s.enabled.push_back(d.RuleButton(mode)->Enabled());
         for (auto* label : {&d.Label1, &d.Label2, &d.Label3, &d.Label4, &d.Label5})
-            s.cutOff |= (*label)->Width() < TextWidth(**label);
+            s.cutOff |=
+                (*label)->Width() < ui::MeasureText((*label)->FontHandle(), (*label)->Text()).cx;
         s.insideGroup = InsideGroup(d);
         s.form = d.Color();
         d.Button_Cancel->Click();
