@@ -6,6 +6,9 @@
 
 #include <windows.h>
 
+#include <atomic>
+#include <cwchar>
+
 namespace {
 
 constexpr size_t MaxFilePath = 260;
@@ -48,16 +51,33 @@ void ValidatePath(const std::wstring& path, size_t limit) {
     throw win::AppError(win::ErrorText(code), code);
 }
 
-// The file system may store a name other than the one asked for (a Linux file
-// system under Wine cuts names longer than 255 bytes). True when the entry
-// found at `path` carries the name part of `path` itself.
-bool StoredUnderOwnName(const std::wstring& path) {
+// The file system may store a name other than the one asked for: a Linux
+// file system under Wine cuts names longer than 255 bytes of UTF-8, Win32
+// drops a trailing dot or space, and a lone surrogate has no UTF-8 form.
+// Other names are kept as they are, so only these need to be looked up
+// again (under Wine each lookup reads the whole directory).
+bool NameMayBeStoredOtherwise(const std::wstring& name) {
+    if (name.empty() || name.back() == L'.' || name.back() == L' ')
+        return true;
+    int bytes = WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, name.data(),
+                                    static_cast<int>(name.size()), nullptr, 0, nullptr, nullptr);
+    return bytes == 0 || bytes > 255;
+}
+
+// True when the entry found at `path` carries the name part of `path` itself.
+bool FoundUnderOwnName(const std::wstring& path) {
     WIN32_FIND_DATAW fd;
     win::UniqueFind find(FindFirstFileW(path.c_str(), &fd));
     if (!find)
         return false;
     std::wstring name = NamePart(path);
     return SameTextOrdinal(fd.cFileName, name) || SameTextOrdinal(fd.cAlternateFileName, name);
+}
+
+// For an entry known to exist at `path`: true unless it is stored under a
+// name other than its own.
+bool StoredUnderOwnName(const std::wstring& path) {
+    return !NameMayBeStoredOtherwise(NamePart(path)) || FoundUnderOwnName(path);
 }
 
 [[noreturn]] void RaiseNameClash(const std::wstring& path) {
@@ -85,28 +105,56 @@ void CreateDirectoryWithParents(const std::wstring& dir) {
     }
 }
 
-// An empty file with a unique name in `dir`, deleted at scope end unless kept.
-class TemporaryFile {
+// A name for a temporary file in `dir` ("pel" and eight hex digits, as
+// GetTempFileNameW makes them, but longer so that they rarely meet).
+std::wstring TemporaryName(const std::wstring& dir) {
+    static std::atomic<unsigned> counter = GetTickCount() ^ (GetCurrentProcessId() << 16);
+    wchar_t name[16];
+    swprintf(name, 16, L"pel%08X.tmp", ++counter);
+    return dir + name;
+}
+
+// A copy of `source` under a temporary name in `dir`, deleted at scope end
+// unless kept. CopyFileW makes the file itself and refuses a name that is
+// taken, so the name costs no file of its own (GetTempFileNameW makes one).
+class TemporaryCopy {
   public:
-    explicit TemporaryFile(const std::wstring& dir) {
-        wchar_t buffer[MAX_PATH];
-        if (!GetTempFileNameW(dir.c_str(), L"pel", 0, buffer))
+    TemporaryCopy(const std::wstring& source, const std::wstring& dir) {
+        constexpr int Attempts = 100;
+        for (int i = 0; i < Attempts && path_.empty(); ++i) {
+            std::wstring path = TemporaryName(dir);
+            if (path.size() >= MaxFilePath)
+                throw win::AppError(L"一時ファイルを作れません: パスが長すぎます: " + path);
+            if (CopyFileW(source.c_str(), path.c_str(), TRUE)) {
+                path_ = path;
+                break;
+            }
+            DWORD code = GetLastError();
+            if (code != ERROR_FILE_EXISTS && code != ERROR_ALREADY_EXISTS) {
+                // Wine leaves what it wrote when the copy fails (a full disk).
+                RemoveFile(path);
+                RaiseCode(code);
+            }
+        }
+        if (path_.empty())
             win::RaiseLastError(L"一時ファイルを作れません: ");
-        path_ = buffer;
     }
-    ~TemporaryFile() {
+    ~TemporaryCopy() {
         if (!path_.empty()) {
             win::LastErrorGuard keep;
-            SetFileAttributesW(path_.c_str(), FILE_ATTRIBUTE_NORMAL);
-            DeleteFileW(path_.c_str());
+            RemoveFile(path_);
         }
     }
-    TemporaryFile(const TemporaryFile&) = delete;
-    TemporaryFile& operator=(const TemporaryFile&) = delete;
+    TemporaryCopy(const TemporaryCopy&) = delete;
+    TemporaryCopy& operator=(const TemporaryCopy&) = delete;
     const std::wstring& Path() const { return path_; }
     void Keep() { path_.clear(); }
 
   private:
+    static void RemoveFile(const std::wstring& path) {
+        SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileW(path.c_str());
+    }
     std::wstring path_;
 };
 
@@ -123,34 +171,36 @@ void CheckReplaceable(const std::wstring& dest, DWORD attr, bool overwrite) {
         RaiseNameClash(dest);
 }
 
-// The copy itself: to a temporary file beside `dest`, then renamed into place.
+// Moves the finished copy to `dest`. Whether something is in the way is
+// learnt from the move itself, so that a new file costs no extra lookup of
+// its name.
+void MoveIntoPlace(const std::wstring& temp, const std::wstring& dest, bool overwrite) {
+    if (MoveFileExW(temp.c_str(), dest.c_str(), 0)) {
+        if (!StoredUnderOwnName(dest)) {
+            // It landed under a shortened name that was free; take it away again.
+            SetFileAttributesW(dest.c_str(), FILE_ATTRIBUTE_NORMAL);
+            DeleteFileW(dest.c_str());
+            RaiseNameClash(dest);
+        }
+        return;
+    }
+    DWORD code = GetLastError();
+    DWORD destAttr = GetFileAttributesW(dest.c_str());
+    if (destAttr == INVALID_FILE_ATTRIBUTES)
+        RaiseCode(code);
+    CheckReplaceable(dest, destAttr, overwrite);
+    if (!MoveFileExW(temp.c_str(), dest.c_str(), MOVEFILE_REPLACE_EXISTING))
+        RaiseCode(GetLastError());
+}
+
+// The copy itself: to a temporary file beside `dest`, then moved into place.
 void CopyFileIntoPlace(const std::wstring& source, const std::wstring& dest, bool overwrite) {
     ValidatePath(source, MaxFilePath);
     ValidatePath(dest, MaxFilePath);
-    DWORD destAttr = GetFileAttributesW(dest.c_str());
-    bool replacing = destAttr != INVALID_FILE_ATTRIBUTES;
-    if (replacing)
-        CheckReplaceable(dest, destAttr, overwrite);
-
-    TemporaryFile temp(IncludeTrailingBackslash(DirPart(dest)));
-    if (!CopyFileW(source.c_str(), temp.Path().c_str(), FALSE))
-        RaiseCode(GetLastError());
-    // Copying onto the existing temporary file keeps its attributes under
-    // Wine; the copy is to carry the source's.
-    DWORD sourceAttr = GetFileAttributesW(source.c_str());
-    if (sourceAttr != INVALID_FILE_ATTRIBUTES &&
-        GetFileAttributesW(temp.Path().c_str()) != sourceAttr)
-        SetFileAttributesW(temp.Path().c_str(), sourceAttr);
-    DWORD flags = replacing ? MOVEFILE_REPLACE_EXISTING : 0;
-    if (!MoveFileExW(temp.Path().c_str(), dest.c_str(), flags))
-        RaiseCode(GetLastError());
+    // A new file made by CopyFileW takes the source's attributes.
+    TemporaryCopy temp(source, IncludeTrailingBackslash(DirPart(dest)));
+    MoveIntoPlace(temp.Path(), dest, overwrite);
     temp.Keep();
-    if (!replacing && !StoredUnderOwnName(dest)) {
-        // It landed under a shortened name that was free; take it away again.
-        SetFileAttributesW(dest.c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileW(dest.c_str());
-        RaiseNameClash(dest);
-    }
 }
 
 // A subdirectory of the copy; false when it cannot be created under its own
@@ -283,6 +333,10 @@ void CopyOneFile(const std::wstring& sourceFile, const std::wstring& destFile, b
     std::wstring dir = DirPart(destFile);
     ValidatePath(dir, MaxDirPath);
     CreateDirectoryWithParents(dir);
+    // Refused before copying, so that a large file is not copied in vain.
+    DWORD destAttr = GetFileAttributesW(destFile.c_str());
+    if (destAttr != INVALID_FILE_ATTRIBUTES)
+        CheckReplaceable(destFile, destAttr, overwrite);
     CopyFileIntoPlace(sourceFile, destFile, overwrite);
 }
 

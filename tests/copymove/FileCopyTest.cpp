@@ -56,10 +56,12 @@ TEST(CopyOneFile, CreatesParentsAndKeepsContentAttributesAndTime) {
     TempTree t;
     t.File(L"src\\a.txt", "hello");
     t.SetTime(L"src\\a.txt", 2020, 5, 6, 7, 8, 10);
-    SetFileAttributesW(t.Path(L"src\\a.txt").c_str(), FILE_ATTRIBUTE_HIDDEN);
+    constexpr DWORD hiddenReadOnly = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY;
+    SetFileAttributesW(t.Path(L"src\\a.txt").c_str(), hiddenReadOnly);
     CopyOneFile(t.Path(L"src\\a.txt"), t.Path(L"x\\y\\z\\a.txt"), true);
     EXPECT_EQ(t.Read(L"x\\y\\z\\a.txt"), "hello");
-    EXPECT_TRUE(GetFileAttributesW(t.Path(L"x\\y\\z\\a.txt").c_str()) & FILE_ATTRIBUTE_HIDDEN);
+    EXPECT_EQ(GetFileAttributesW(t.Path(L"x\\y\\z\\a.txt").c_str()) & hiddenReadOnly,
+              hiddenReadOnly);
     EXPECT_TRUE(SameTime(LastWrite(t.Path(L"src\\a.txt")), LastWrite(t.Path(L"x\\y\\z\\a.txt"))));
     EXPECT_EQ(Listing(t.Path(L"x\\y\\z\\")), std::vector<std::wstring>{L"a.txt"});
 }
