@@ -2,8 +2,10 @@
 // runs for a directory) against `cp -r --preserve=timestamps` of the same tree
 // in the same run, and the working set during the copy of a large file.
 //
-//   wine build/bench/copy_bench.exe Z:\source Z:\work
+//   wine build/bench/copy_bench.exe Z:\source Z:\work [label]
 //
+// The label (say "disk" or "memory") names where the files lie in the result
+// lines.
 // `source` holds small\ (2,000 files of 0 to 64 KiB: 1,000 at its top and 250
 // in each of four subdirectories) and big\ (one 512 MiB file); bench/run makes
 // it on the Linux side. Both folders lie on Z:, so that cp works on the same
@@ -151,17 +153,21 @@ bool OnZ(const std::wstring& path) {
     return path.size() >= 3 && (path[0] == L'Z' || path[0] == L'z') && path[1] == L':';
 }
 
+std::wstring Label;
+
 void PrintResult(const wchar_t* name, const char* what, double value, const char* goal) {
-    printf("result\tcopy %ls: %s\t%.2f\t%s\n", name, what, value, goal);
+    printf("result\tcopy %ls%ls: %s\t%.2f\t%s\n", name, Label.c_str(), what, value, goal);
 }
 
 } // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    if (argc != 3 || !OnZ(argv[1]) || !OnZ(argv[2])) {
-        fwprintf(stderr, L"usage: copy_bench Z:\\source Z:\\work (both on Z:)\n");
+    if (argc < 3 || argc > 4 || !OnZ(argv[1]) || !OnZ(argv[2])) {
+        fwprintf(stderr, L"usage: copy_bench Z:\\source Z:\\work [label] (both on Z:)\n");
         return 2;
     }
+    if (argc == 4)
+        Label = std::wstring(L" (") + argv[3] + L")";
     try {
         std::wstring source = WithoutBackslash(argv[1]);
         CopyRunner runner(WithoutBackslash(argv[2]));

@@ -8,8 +8,7 @@ namespace {
 
 // The last component of a directory path: "src" for C:\work\src\.
 std::wstring LastComponent(const std::wstring& dir) {
-    std::wstring path = ExcludeTrailingBackslash(dir);
-    return path.substr(path.find_last_of(L'\\') + 1);
+    return FileNamePart(ExcludeTrailingBackslash(dir));
 }
 
 std::wstring CleanDirectory(const std::wstring& path) {

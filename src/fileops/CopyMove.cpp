@@ -20,17 +20,6 @@ namespace {
 // not copied (counted over one command).
 int EntriesLeftAtSource = 0;
 
-std::wstring NamePart(const std::wstring& path) {
-    size_t p = path.find_last_of(L'\\');
-    return p == std::wstring::npos ? path : path.substr(p + 1);
-}
-
-// The path without its last component and without a trailing backslash.
-std::wstring DirPart(const std::wstring& path) {
-    size_t p = path.find_last_of(L'\\');
-    return p == std::wstring::npos ? std::wstring() : path.substr(0, p);
-}
-
 // The last path component of what was typed into the new-name prompt.
 std::wstring NameFromTyped(std::wstring text) {
     size_t start = 0;
@@ -185,8 +174,8 @@ void TForm1::CopyEntry(int i, const std::wstring& src, const std::wstring& dst, 
     if (ApplyToAll) {
         ConflictAccepted = true;
     } else {
-        ConflictText =
-            (MoveMode ? L"ムーブ先に " : L"コピー先に ") + NamePart(src) + L" ファイルがあります";
+        ConflictText = (MoveMode ? L"ムーブ先に " : L"コピー先に ") + FileNamePart(src) +
+                       L" ファイルがあります";
         ConflictAccepted = ShowCopyProp() == ui::mrOk;
         CopyProp = nullptr;
     }
@@ -196,7 +185,7 @@ void TForm1::CopyEntry(int i, const std::wstring& src, const std::wstring& dst, 
     std::wstring directory = DirPart(dst) + L"\\";
     std::wstring target = dst;
     if (SameDirCopy) {
-        if (AskNewName(NamePart(src), directory, target))
+        if (AskNewName(FileNamePart(src), directory, target))
             TransferEntry(i, src, target);
         return;
     }
@@ -217,7 +206,7 @@ void TForm1::CopyEntry(int i, const std::wstring& src, const std::wstring& dst, 
         TransferEntry(i, src, dst);
         break;
     case 3:
-        if (AskNewName(NamePart(src), directory, target))
+        if (AskNewName(FileNamePart(src), directory, target))
             TransferEntry(i, src, target);
         break;
     case 1:
@@ -261,9 +250,9 @@ void TForm1::TransferEntry(int i, const std::wstring& src, const std::wstring& d
     else
         CopyOneFile(src, dst, true);
 
-    std::wstring line = std::to_wstring(ResultList.size() + 1) + L": " + NamePart(src);
-    if (NamePart(dst) != NamePart(src))
-        line += L" → " + NamePart(dst);
+    std::wstring line = std::to_wstring(ResultList.size() + 1) + L": " + FileNamePart(src);
+    if (FileNamePart(dst) != FileNamePart(src))
+        line += L" → " + FileNamePart(dst);
     ResultList.push_back(line);
 
     if (!MoveMode)

@@ -21,21 +21,9 @@ namespace {
 
 // ---- paths ---------------------------------------------------------------
 
-constexpr size_t MaxFilePath = 260; // file paths stay below this
-constexpr size_t MaxDirPath = 248;  // directory paths stay below this
-
-std::wstring NamePart(const std::wstring& path) {
-    return path.substr(path.find_last_of(L'\\') + 1);
-}
-
 std::wstring DirectoryPart(const std::wstring& path) {
     size_t slash = path.find_last_of(L'\\');
     return slash == std::wstring::npos ? L"" : path.substr(0, slash + 1);
-}
-
-bool SamePath(const std::wstring& a, const std::wstring& b) {
-    return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(),
-                                static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
 }
 
 void CheckPathName(const std::wstring& path, size_t limit) {
@@ -58,7 +46,7 @@ void CopyDroppedFile(const std::wstring& source, const std::wstring& dest, bool 
         throw win::AppError(L"コピー先のディレクトリがありません: " + DirectoryPart(dest));
     // A file copied onto itself fails on Windows; say so before CopyFileW
     // is asked, so that no system can truncate the only copy.
-    if (SamePath(FullPathName(source), FullPathName(dest)))
+    if (SameFileName(FullPathName(source), FullPathName(dest)))
         throw win::AppError(L"同じファイルにはコピーできません: " + dest);
     CopyOneFile(source, dest, overwrite);
 }
@@ -358,7 +346,7 @@ void TForm1::DropFileTarget1Drop(const TStringList& paths) {
         } clear{DropList};
         for (const auto& dropped : DropList) {
             std::wstring p = ExcludeTrailingBackslash(dropped);
-            std::wstring dest = CurDir + NamePart(p);
+            std::wstring dest = CurDir + FileNamePart(p);
             if (DirectoryExists(p) && IsValidPathName(p)) {
                 // Copying a directory into itself or its own subtree would
                 // never end.

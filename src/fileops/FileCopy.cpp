@@ -11,26 +11,8 @@
 
 namespace {
 
-constexpr size_t MaxFilePath = 260;
-constexpr size_t MaxDirPath = 248;
-
-std::wstring NamePart(const std::wstring& path) {
-    size_t p = path.find_last_of(L'\\');
-    return p == std::wstring::npos ? path : path.substr(p + 1);
-}
-
-std::wstring DirPart(const std::wstring& path) {
-    size_t p = path.find_last_of(L'\\');
-    return p == std::wstring::npos ? std::wstring() : path.substr(0, p);
-}
-
 std::wstring Join(const std::wstring& dir, const std::wstring& name) {
     return IncludeTrailingBackslash(dir) + name;
-}
-
-bool SameTextOrdinal(const std::wstring& a, const std::wstring& b) {
-    return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(),
-                                static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
 }
 
 bool IsInvalidPathChar(wchar_t c) {
@@ -70,18 +52,19 @@ bool FoundUnderOwnName(const std::wstring& path) {
     win::UniqueFind find(FindFirstFileW(path.c_str(), &fd));
     if (!find)
         return false;
-    std::wstring name = NamePart(path);
-    return SameTextOrdinal(fd.cFileName, name) || SameTextOrdinal(fd.cAlternateFileName, name);
+    std::wstring name = FileNamePart(path);
+    return SameFileName(fd.cFileName, name) || SameFileName(fd.cAlternateFileName, name);
 }
 
 // For an entry known to exist at `path`: true unless it is stored under a
 // name other than its own.
 bool StoredUnderOwnName(const std::wstring& path) {
-    return !NameMayBeStoredOtherwise(NamePart(path)) || FoundUnderOwnName(path);
+    return !NameMayBeStoredOtherwise(FileNamePart(path)) || FoundUnderOwnName(path);
 }
 
 [[noreturn]] void RaiseNameClash(const std::wstring& path) {
-    throw win::AppError(L"ファイルシステムが名前を短くするので作成できません: " + NamePart(path));
+    throw win::AppError(L"ファイルシステムが名前を短くするので作成できません: " +
+                        FileNamePart(path));
 }
 
 // A directory and its missing parents; an existing directory is kept.
@@ -163,7 +146,8 @@ void CheckReplaceable(const std::wstring& dest, DWORD attr, bool overwrite) {
     if (!overwrite)
         RaiseCode(ERROR_FILE_EXISTS);
     if (attr & FILE_ATTRIBUTE_DIRECTORY)
-        throw win::AppError(L"同じ名前のディレクトリがあるので上書きできません: " + NamePart(dest));
+        throw win::AppError(L"同じ名前のディレクトリがあるので上書きできません: " +
+                            FileNamePart(dest));
     // Windows refuses to copy onto a read-only file; Wine would overwrite it.
     if (attr & FILE_ATTRIBUTE_READONLY)
         RaiseCode(ERROR_ACCESS_DENIED);
@@ -319,7 +303,7 @@ bool IsSameOrInside(const std::wstring& inner, const std::wstring& outer) {
     std::wstring out = ExcludeTrailingBackslash(FullPathName(outer));
     if (in.size() < out.size() || out.empty())
         return false;
-    if (!SameTextOrdinal(in.substr(0, out.size()), out))
+    if (!SameFileName(in.substr(0, out.size()), out))
         return false;
     return in.size() == out.size() || in[out.size()] == L'\\';
 }
@@ -347,7 +331,7 @@ DirCopyResult CopyDirectory(const std::wstring& sourceDir, const std::wstring& d
     ValidatePath(dest, MaxDirPath);
     if (!DirectoryExists(source))
         throw win::AppError(L"コピー元のディレクトリがありません: " + source);
-    if (SameTextOrdinal(source, dest))
+    if (SameFileName(source, dest))
         throw win::AppError(L"コピー元とコピー先が同じディレクトリです: " + source);
     if (IsSameOrInside(dest, source))
         throw win::AppError(L"コピー先がコピー元の中にあります: " + dest);

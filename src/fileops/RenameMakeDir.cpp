@@ -14,12 +14,6 @@ namespace {
 
 const wchar_t* const NewNamePrompt = L"新しい名前を入力してください";
 
-// The part after the last backslash.
-std::wstring FileNamePart(const std::wstring& path) {
-    size_t sep = path.find_last_of(L'\\');
-    return sep == std::wstring::npos ? path : path.substr(sep + 1);
-}
-
 } // namespace
 
 std::wstring TForm1::NameFromInput() const {

@@ -25,10 +25,6 @@ constexpr DWORD BufferSize = 64 * 1024;
 constexpr DWORD CancelWaitMs = 5000;
 constexpr wchar_t WindowClassName[] = L"TplFolderWatcherWindow";
 
-std::wstring NamePart(const std::wstring& path) {
-    return path.substr(path.find_last_of(L'\\') + 1);
-}
-
 // -1 when nothing exists at path.
 DWORD Attributes(const std::wstring& path) {
     return GetFileAttributesW(path.c_str());
@@ -311,7 +307,8 @@ void TplFolderWatcher::Notify(int event, const std::wstring& beforePath,
         FOldPathBefore = beforePath;
         FOldPathAfter = afterPath;
         if (OnChange)
-            OnChange(event, beforePath, NamePart(beforePath), afterPath, NamePart(afterPath));
+            OnChange(event, beforePath, FileNamePart(beforePath), afterPath,
+                     FileNamePart(afterPath));
     }
     // A repeated update-directory notification is never dropped.
     if (FOldEvent == SHCNE_UPDATEDIR)

@@ -15,8 +15,6 @@
 
 namespace {
 
-constexpr size_t MaxDirPath = 248;
-
 [[noreturn]] void RaiseCannotOpen(const std::wstring& path, DWORD code) {
     throw win::AppError(L"ファイル " + path + L" は開けません。 " + win::ErrorText(code) + L" ",
                         code);

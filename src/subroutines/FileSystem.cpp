@@ -10,8 +10,6 @@
 
 namespace {
 
-constexpr size_t MaxDirPathLength = 248;
-
 // Paths below a deep tree may pass MAX_PATH; the extended form reaches them.
 std::wstring ExtendedPath(const std::wstring& path) {
     if (path.size() < MAX_PATH - 1 || path.starts_with(L"\\\\?\\"))
@@ -28,14 +26,7 @@ std::wstring LastComponent(const std::wstring& path) {
 }
 
 std::wstring ParentOf(const std::wstring& path) {
-    std::wstring p = ExcludeTrailingBackslash(path);
-    size_t sep = p.find_last_of(L'\\');
-    return sep == std::wstring::npos ? std::wstring() : p.substr(0, sep);
-}
-
-bool SameIgnoringCase(const std::wstring& a, const std::wstring& b) {
-    return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(),
-                                static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
+    return DirPart(ExcludeTrailingBackslash(path));
 }
 
 bool HasWildcard(const std::wstring& name) {
@@ -134,7 +125,7 @@ bool IsValidPathName(const std::wstring& path) {
 
 std::wstring CheckedDirectoryPath(const std::wstring& path) {
     std::wstring full = FullPathName(path);
-    if (full.size() >= MaxDirPathLength)
+    if (full.size() >= MaxDirPath)
         throw win::AppError(L"パス名が長すぎます (247 文字まで): " + full);
     for (size_t i = 0; i < full.size(); ++i)
         if (full[i] == L':' && i != 1)
@@ -183,7 +174,7 @@ bool RemoveLinkOnly(const std::wstring& path) {
 
 void DeleteDirectory(const std::wstring& path) {
     std::wstring dir = ExcludeTrailingBackslash(path);
-    if (dir.size() >= MaxDirPathLength)
+    if (dir.size() >= MaxDirPath)
         throw win::AppError(L"パス名が長すぎます (247 文字まで): " + dir);
     if (!IsValidPathName(dir))
         throw win::AppError(L"パス名に使えない文字があります: " + dir);
@@ -200,7 +191,7 @@ void DeleteDirectory(const std::wstring& path) {
 }
 
 void MakeDirectories(const std::wstring& path) {
-    if (DirectoryExists(path) && SameIgnoringCase(NameOnDisk(path), LastComponent(path)))
+    if (DirectoryExists(path) && SameFileName(NameOnDisk(path), LastComponent(path)))
         return;
     if (!IsValidPathName(path))
         return;
@@ -217,15 +208,15 @@ void MakeDirectories(const std::wstring& path) {
                 // Refused: an entry of this very name, or one the name
                 // would be shortened onto.
                 bool exists = GetFileAttributesW(level.c_str()) != INVALID_FILE_ATTRIBUTES;
-                if (exists && !SameIgnoringCase(NameOnDisk(level), name))
+                if (exists && !SameFileName(NameOnDisk(level), name))
                     throw win::AppError(L"指定された名前のディレクトリを作成できません: " + level);
                 return;
             }
-            if (!SameIgnoringCase(NameOnDisk(level), name)) {
+            if (!SameFileName(NameOnDisk(level), name)) {
                 RemoveDirectoryW(level.c_str());
                 throw win::AppError(L"指定された名前のディレクトリを作成できません: " + level);
             }
-        } else if (!SameIgnoringCase(NameOnDisk(level), name)) {
+        } else if (!SameFileName(NameOnDisk(level), name)) {
             throw win::AppError(L"指定された名前のディレクトリを作成できません: " + level);
         }
     }
@@ -237,7 +228,7 @@ RenameResult RenamePath(const std::wstring& oldPath, const std::wstring& newPath
         return RenameResult::Failed;
     if (IsDirectoryLink(oldPath) && !OpenLinkItself(oldPath, DELETE))
         return RenameResult::Failed;
-    bool caseOnly = oldPath != newPath && SameIgnoringCase(oldPath, newPath);
+    bool caseOnly = oldPath != newPath && SameFileName(oldPath, newPath);
     if (caseOnly ? !MoveCaseOnly(oldPath, newPath) : !MoveFileW(oldPath.c_str(), newPath.c_str()))
         return RenameResult::Failed;
     if (NameOnDisk(newPath) == newName)

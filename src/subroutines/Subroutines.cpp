@@ -26,6 +26,21 @@ std::wstring ExcludeTrailingBackslash(const std::wstring& path) {
     return path;
 }
 
+std::wstring FileNamePart(const std::wstring& path) {
+    size_t p = path.find_last_of(L'\\');
+    return p == std::wstring::npos ? path : path.substr(p + 1);
+}
+
+std::wstring DirPart(const std::wstring& path) {
+    size_t p = path.find_last_of(L'\\');
+    return p == std::wstring::npos ? std::wstring() : path.substr(0, p);
+}
+
+bool SameFileName(const std::wstring& a, const std::wstring& b) {
+    return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(),
+                                static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
+}
+
 std::wstring FullPathName(const std::wstring& path) {
     DWORD n = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
     if (n == 0)

@@ -9,11 +9,22 @@
 #include <cstdint>
 #include <string>
 
+// Paths stay below these lengths: a file's below MAX_PATH, a directory's
+// below what CreateDirectoryW accepts (room for an 8.3 name).
+inline constexpr size_t MaxFilePath = 260;
+inline constexpr size_t MaxDirPath = 248;
+
 // Path clean-up: every run of backslashes becomes one backslash.
 std::wstring CollapseDelimiters(std::wstring path);
 // `path` with a trailing backslash.
 std::wstring IncludeTrailingBackslash(const std::wstring& path);
 std::wstring ExcludeTrailingBackslash(const std::wstring& path);
+// The text after the last backslash (all of `path` when it has none).
+std::wstring FileNamePart(const std::wstring& path);
+// The text before the last backslash (empty when it has none).
+std::wstring DirPart(const std::wstring& path);
+// Compares as the file system compares names: ordinal, ignoring case.
+bool SameFileName(const std::wstring& a, const std::wstring& b);
 // GetFullPathNameW; the input unchanged when it fails.
 std::wstring FullPathName(const std::wstring& path);
 // True when `path` names an existing directory (for links: whose target opens).
