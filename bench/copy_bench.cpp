@@ -29,7 +29,7 @@
 
 namespace {
 
-constexpr int Rounds = 3;
+constexpr int Rounds = 5;
 
 struct Case {
     const wchar_t* name;

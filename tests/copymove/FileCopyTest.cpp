@@ -157,6 +157,11 @@ TEST(CopyDirectory, CountsFilesThatFailAndRemoveKeepsThem) {
     ASSERT_EQ(r.CopiedFiles, std::vector<std::wstring>{L"ok.txt"});
     EXPECT_EQ(t.Read(L"dst\\sub\\ro.txt"), "old ro");
     EXPECT_FALSE(t.Exists(L"dst\\held.txt"));
+    // No temporary copy is left beside a file that could not be replaced.
+    std::vector<std::wstring> top = Listing(t.Path(L"dst\\"));
+    std::sort(top.begin(), top.end());
+    EXPECT_EQ(top, (std::vector<std::wstring>{L"ok.txt", L"sub"}));
+    EXPECT_EQ(Listing(t.Path(L"dst\\sub\\")), std::vector<std::wstring>{L"ro.txt"});
 
     EXPECT_FALSE(RemoveCopiedTree(t.Path(L"src"), r.CopiedFiles));
     EXPECT_FALSE(t.Exists(L"src\\ok.txt"));
