@@ -246,12 +246,16 @@ void TForm1::ArrangeWindow() {
     if (!PathText.empty())
         Label_Path->SetText(FitText(PathText, Label_Path->FontHandle(),
                                     SText_Marked->Left() - Label_Path->Left() - 10));
+    // Before the first scan the list is only unread: showing the window
+    // reads it, and a second read here would double the start on a huge
+    // directory.
     if (!CurDir.empty()) {
         if (!FileList.empty()) {
             NormalisePage();
             DrawPage();
-        } else
+        } else if (DirScanned) {
             RefreshDir(true);
+        }
     }
 }
 

@@ -51,6 +51,9 @@ class TForm1 : public ui::Form {
     int PageLines = 1;
     int PageTop = 0;
     int CurIndex = 0;
+    // The directory has been read once: from then on an empty list is an
+    // empty directory, not one that is still to be read.
+    bool DirScanned = false;
 
     // Window state.
     std::wstring CurDir;

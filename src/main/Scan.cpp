@@ -50,4 +50,5 @@ void TForm1::ScanDir() {
         }
     }
     SortFileList();
+    DirScanned = true;
 }
