@@ -3,6 +3,7 @@
 #include "dialogs/DialogFont.h"
 #include "main/DialogFlags.h"
 #include "main/Form1.h"
+#include "subroutines/Subroutines.h"
 #include "ui/Application.h"
 
 #include <cwctype>
@@ -119,7 +120,9 @@ void TCopyProp::CheckOnly(ui::RadioButton* button) {
 
 void TCopyProp::FormShow() {
     SetCaption(MainCaption());
-    Label1->SetText(ConflictText);
+    // A name too long for the dialog gives up its middle, not its end.
+    Label1->SetText(
+        FitTextInMiddle(ConflictText, Label1->FontHandle(), ClientWidth() - 2 * Label1->Left()));
     LoadSettings();
     SText_DstDate->SetText(DstDateText);
     SText_DstSize->SetText(DstSizeText);

@@ -239,6 +239,27 @@ std::wstring LineText(const TFileList& list, int i) {
     return marker + name + L"\\" + DetailText(list, i);
 }
 
+std::wstring FitTextInMiddle(const std::wstring& text, HFONT font, int maxWidth) {
+    if (ui::MeasureText(font, text).cx <= maxWidth)
+        return text;
+    // Characters kept from the start and from the end; the middle goes first.
+    size_t head = text.size() / 2, tail = text.size() - head;
+    while (head + tail > 0) {
+        if (head >= tail)
+            --head;
+        else
+            --tail;
+        bool splitsPair = (head > 0 && IS_HIGH_SURROGATE(text[head - 1])) ||
+                          (tail > 0 && IS_LOW_SURROGATE(text[text.size() - tail]));
+        if (splitsPair)
+            continue;
+        std::wstring candidate = text.substr(0, head) + L"..." + text.substr(text.size() - tail);
+        if (ui::MeasureText(font, candidate).cx <= maxWidth)
+            return candidate;
+    }
+    return FitText(text, font, maxWidth);
+}
+
 std::wstring FitText(const std::wstring& text, HFONT font, int maxWidth) {
     if (ui::MeasureText(font, text).cx <= maxWidth)
         return text;

@@ -74,3 +74,6 @@ std::wstring LineText(const TFileList& list, int i);
 
 // `text` shortened with "..." so that it fits `maxWidth` pixels in `font`.
 std::wstring FitText(const std::wstring& text, HFONT font, int maxWidth);
+// `text` with "..." in place of its middle, so that its start and its end
+// stay in sight; FitText where not even "..." fits.
+std::wstring FitTextInMiddle(const std::wstring& text, HFONT font, int maxWidth);

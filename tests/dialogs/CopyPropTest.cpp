@@ -13,7 +13,7 @@ namespace {
 
 struct Shown {
     std::wstring caption, conflict, srcDate, dstSize;
-    int fontSize = 0, clientW = 0, clientH = 0;
+    int fontSize = 0, clientW = 0, clientH = 0, conflictRight = 0;
     bool flag = false;
     std::vector<bool> enabled; // U, B, S, R, O, N
     bool cutOff = false;
@@ -37,6 +37,7 @@ Shown ShowDialog(WindowDriver& w) {
         s.flag = CopyPropShown;
         s.caption = d.Caption();
         s.conflict = d.Label1->Text();
+        s.conflictRight = d.Label1->Left() + d.Label1->Width();
         s.srcDate = d.SText_SrcDate->Text();
         s.dstSize = d.SText_DstSize->Text();
         s.fontSize = d.Label1->Font().Size;
@@ -67,7 +68,7 @@ TEST(CopyProp, ShowsTheConflictInTheListFontAndEveryTextWhole) {
         font.Size = c.listSize;
         w.Form().SetWindowFont(font);
         w.Form().SetCaption(L"コピー中 a.txt");
-        ConflictText = L"コピー先に とても長い名前のファイル_0123456789.txt ファイルがあります";
+        ConflictText = L"コピー先に 報告.txt ファイルがあります";
         SrcDateText = L"2024/03/01 9:00:00";
         SrcSizeText = L"1,037";
         DstDateText = L"2030/01/01 12:00:00";
@@ -84,9 +85,21 @@ TEST(CopyProp, ShowsTheConflictInTheListFontAndEveryTextWhole) {
         EXPECT_EQ(s.clientW, 396);
         EXPECT_EQ(s.clientH, 330);
         EXPECT_FALSE(s.cutOff) << "a heading or the conflict line is cut off";
+        EXPECT_LE(s.conflictRight, s.clientW - 8) << "the conflict line runs past the edge";
         EXPECT_EQ(s.enabled, std::vector<bool>(6, true));
         EXPECT_EQ(s.insideGroup, s.form) << "the group box is painted inside";
     }
+}
+
+TEST(CopyProp, ANameTooLongForTheDialogGivesUpItsMiddle) {
+    TempTree t;
+    WindowDriver w(t.Root());
+    ConflictText = L"コピー先に " + std::wstring(40, L'長') + L"_end.txt ファイルがあります";
+    Shown s = ShowDialog(w);
+    EXPECT_TRUE(s.conflict.starts_with(L"コピー先に 長")) << Narrow(s.conflict);
+    EXPECT_TRUE(s.conflict.ends_with(L".txt ファイルがあります")) << Narrow(s.conflict);
+    EXPECT_NE(s.conflict.find(L"..."), std::wstring::npos) << Narrow(s.conflict);
+    EXPECT_LE(s.conflictRight, s.clientW - 8);
 }
 
 TEST(CopyProp, SameDirectoryCopyOffersOnlyANewName) {

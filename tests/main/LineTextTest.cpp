@@ -126,4 +126,29 @@ TEST(Header, FitTextShortensAtTheEnd) {
     EXPECT_EQ(FitText(path, font.get(), 0), L"");
 }
 
+TEST(Header, FitTextInMiddleKeepsBothEnds) {
+    win::UniqueFont font = ui::CreateFontFrom(ui::FontSpec{});
+    // A pair of surrogates (U+20BB7) on each side of the middle.
+    std::wstring text =
+        L"コピー先に 長い名前\U00020BB7の\U00020BB7ファイル_end.txt ファイルがあります";
+    int full = ui::MeasureText(font.get(), text).cx;
+    EXPECT_EQ(FitTextInMiddle(text, font.get(), full), text);
+    for (int width : {full * 3 / 4, full / 2, full / 4}) {
+        SCOPED_TRACE(width);
+        std::wstring cut = FitTextInMiddle(text, font.get(), width);
+        size_t dots = cut.find(L"...");
+        ASSERT_NE(dots, std::wstring::npos) << Narrow(cut);
+        EXPECT_EQ(text.rfind(cut.substr(0, dots), 0), 0u);
+        EXPECT_TRUE(text.ends_with(cut.substr(dots + 3)));
+        EXPECT_GT(dots, 0u);
+        EXPECT_LT(dots + 3, cut.size());
+        EXPECT_LE(ui::MeasureText(font.get(), cut).cx, width);
+        for (size_t i = 0; i < cut.size(); ++i)
+            EXPECT_FALSE(IS_HIGH_SURROGATE(cut[i]) &&
+                         !(i + 1 < cut.size() && IS_LOW_SURROGATE(cut[i + 1])))
+                << "a pair is split at " << i;
+    }
+    EXPECT_EQ(FitTextInMiddle(text, font.get(), 0), L"");
+}
+
 } // namespace
