@@ -88,6 +88,12 @@ void CreateDirectoryWithParents(const std::wstring& dir) {
     }
 }
 
+// Deletes a file, read-only or not.
+void RemoveFile(const std::wstring& path) {
+    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileW(path.c_str());
+}
+
 // A name for a temporary file in `dir` ("pel" and eight hex digits, as
 // GetTempFileNameW makes them, but longer so that they rarely meet).
 std::wstring TemporaryName(const std::wstring& dir) {
@@ -104,13 +110,13 @@ class TemporaryCopy {
   public:
     TemporaryCopy(const std::wstring& source, const std::wstring& dir) {
         constexpr int Attempts = 100;
-        for (int i = 0; i < Attempts && path_.empty(); ++i) {
+        for (int i = 0; i < Attempts; ++i) {
             std::wstring path = TemporaryName(dir);
             if (path.size() >= MaxFilePath)
                 throw win::AppError(L"一時ファイルを作れません: パスが長すぎます: " + path);
             if (CopyFileW(source.c_str(), path.c_str(), TRUE)) {
                 path_ = path;
-                break;
+                return;
             }
             DWORD code = GetLastError();
             if (code != ERROR_FILE_EXISTS && code != ERROR_ALREADY_EXISTS) {
@@ -119,8 +125,7 @@ class TemporaryCopy {
                 RaiseCode(code);
             }
         }
-        if (path_.empty())
-            win::RaiseLastError(L"一時ファイルを作れません: ");
+        win::RaiseLastError(L"一時ファイルを作れません: ");
     }
     ~TemporaryCopy() {
         if (!path_.empty()) {
@@ -134,10 +139,6 @@ class TemporaryCopy {
     void Keep() { path_.clear(); }
 
   private:
-    static void RemoveFile(const std::wstring& path) {
-        SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileW(path.c_str());
-    }
     std::wstring path_;
 };
 
@@ -162,8 +163,7 @@ void MoveIntoPlace(const std::wstring& temp, const std::wstring& dest, bool over
     if (MoveFileExW(temp.c_str(), dest.c_str(), 0)) {
         if (!StoredUnderOwnName(dest)) {
             // It landed under a shortened name that was free; take it away again.
-            SetFileAttributesW(dest.c_str(), FILE_ATTRIBUTE_NORMAL);
-            DeleteFileW(dest.c_str());
+            RemoveFile(dest);
             RaiseNameClash(dest);
         }
         return;
@@ -347,11 +347,8 @@ DirCopyResult CopyDirectory(const std::wstring& sourceDir, const std::wstring& d
 
 bool RemoveCopiedTree(const std::wstring& sourceDir, const std::vector<std::wstring>& copied) {
     std::wstring source = ExcludeTrailingBackslash(FullPathName(sourceDir));
-    for (const auto& rel : copied) {
-        std::wstring path = Join(source, rel);
-        SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileW(path.c_str());
-    }
+    for (const auto& rel : copied)
+        RemoveFile(Join(source, rel));
     RemoveEmptyDirectories(source);
     return GetFileAttributesW(source.c_str()) == INVALID_FILE_ATTRIBUTES;
 }
