@@ -84,6 +84,15 @@ int64_t FileSizeOf(const std::wstring& path) {
     return (static_cast<int64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
+// CollapseDelimiters, except that a network path keeps the two backslashes
+// it begins with: without one of them it would name a folder on the current
+// drive.
+std::wstring CollapseKeepingShare(const std::wstring& path) {
+    if (path.starts_with(L"\\\\") && path.size() > 2 && path[2] != L'\\')
+        return L"\\" + CollapseDelimiters(path.substr(1));
+    return CollapseDelimiters(path);
+}
+
 // An entry whose destination is the entry itself under another spelling (a
 // hard link, a directory reached through a link): left alone.
 void RefuseSameEntry(const std::wstring& src) {
@@ -129,7 +138,7 @@ void TForm1::CopyOrMove() {
     // A relative answer means a place seen from the directory on screen; the
     // history keeps the absolute path it resolved to.
     DestDir = IncludeTrailingBackslash(ResolveTypedPath(
-        CollapseDelimiters(IncludeTrailingBackslash(history[0])), CurDir, DriveDirs));
+        CollapseKeepingShare(IncludeTrailingBackslash(history[0])), CurDir, DriveDirs));
     history.erase(history.begin());
     AddHistory(DestDir, history);
     SameDirCopy = DestDir == CurDir || SameFileOrDirectory(DestDir, CurDir);

@@ -539,7 +539,8 @@ TEST(CopyMove, FileOntoItsOwnHardLinkIsRefusedAndKept) {
 }
 
 // A relative destination is seen from the directory on screen (the test
-// process works elsewhere), and the history keeps the absolute path.
+// process works elsewhere), and the history keeps the absolute path; a
+// network path keeps its two leading backslashes.
 TEST(CopyMove, RelativeDestinationIsTakenFromTheCurrentDirectory) {
     TempTree t;
     t.File(L"src\\a.txt", "A");
@@ -563,6 +564,15 @@ TEST(CopyMove, RelativeDestinationIsTakenFromTheCurrentDirectory) {
         EXPECT_EQ(w.Form().DirHistory[1], t.Path(c.history));
         EXPECT_EQ(IndexOfText(w.Form().DirHistory, c.typed), -1);
     }
+
+    // A network path stays one: the copy fails there, not in a folder of
+    // the current drive.
+    a.Dest = L"\\\\nosuchserver\\\\share\\x";
+    Copy(w);
+    EXPECT_EQ(w.Errors.size(), 1u);
+    EXPECT_EQ(w.Form().DirHistory[1], L"\\\\nosuchserver\\share\\x\\");
+    EXPECT_FALSE(DirectoryExists(t.Path(L"nosuchserver")));
+    EXPECT_FALSE(DirectoryExists(t.Root().substr(0, 3) + L"nosuchserver"));
 }
 
 // The whole command as a user gives it: keys on the list, the destination
