@@ -1,5 +1,5 @@
 // Whether two paths name one file or directory, asked of the file system, on
-// real files: spellings that differ in letter case, ".\" and "\\?\", a
+// real files: spellings that differ in letter case, ".\", "\\?\" and "\\.\", a
 // directory link, a hard link, and destinations that do not exist yet.
 // The links and hard links come from run.sh.
 
@@ -33,6 +33,7 @@ TEST(FileIdentity, SpellingsOfOnePlaceAreOneAndOthersAreNot) {
         {d + L"Work", d + L"Work\\.\\", true},
         {d + L"Work", d + L"Work\\sub\\..", true},
         {d + L"Work", L"\\\\?\\" + d + L"Work", true},
+        {d + L"Work", L"\\\\.\\" + d + L"Work", true},
         {d + L"Work", d + L"toWork", true},
         {d + L"Work\\a.txt", d + L"toWork\\A.TXT", true},
         {d + L"Work\\a.txt", d + L"Work\\hard.txt", true},
