@@ -155,8 +155,10 @@ std::wstring RootOf(const std::wstring& path) {
     return share == std::wstring::npos ? path + L"\\" : path.substr(0, share + 1);
 }
 
+// "X:" at the start, X a letter A to Z in either case.
 bool HasDriveLetter(const std::wstring& path) {
-    return path.size() >= 2 && path[1] == L':' && iswalpha(path[0]);
+    return path.size() >= 2 && path[1] == L':' && towupper(path[0]) >= L'A' &&
+           towupper(path[0]) <= L'Z';
 }
 
 } // namespace
@@ -196,15 +198,14 @@ std::wstring ResolveTypedPath(const std::wstring& typed, const std::wstring& cur
     else if (typed.size() > 2 && typed[2] == L'\\')
         joined = typed;
     else {
-        // "D:x": relative to the directory that drive was last seen in.
-        wchar_t drive = towupper(typed[0]);
-        std::wstring from =
-            SameFileName(RootOf(base), std::wstring(1, drive) + L":\\")
-                ? base
-                : std::wstring(drive >= L'A' && drive <= L'Z' ? driveDirs[drive - L'A']
-                                                              : std::wstring());
-        if (!SameFileName(RootOf(from), std::wstring(1, drive) + L":\\"))
-            from = std::wstring(1, drive) + L":\\";
+        // "D:x": from the directory that drive was last seen in.
+        std::wstring root = std::wstring(1, towupper(typed[0])) + L":\\";
+        const std::wstring& last = driveDirs[root[0] - L'A'];
+        std::wstring from = root;
+        if (SameFileName(RootOf(base), root))
+            from = base;
+        else if (SameFileName(RootOf(last), root))
+            from = last;
         joined = IncludeTrailingBackslash(from) + typed.substr(2);
     }
     // Absolute now, so the working directory plays no part.

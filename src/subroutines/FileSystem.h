@@ -60,8 +60,8 @@ enum class RenameResult {
 
 // Renames `oldPath` to `newPath` as MoveFileW does, and makes sure it
 // happened as asked: a change of letter case only goes through a temporary
-// name as long as the final one (a direct move may report success and change
-// nothing; a bounded number of names is tried), the new name
-// is checked on disk, and a directory link that the system cannot rename as
-// a link (it would move the target instead) is not renamed.
+// name (a direct move may report success and change nothing), one exactly as
+// long as the final name and found within a bounded number of tries; the new
+// name is checked on disk; and a directory link that the system cannot
+// rename as a link (it would move the target instead) is not renamed.
 RenameResult RenamePath(const std::wstring& oldPath, const std::wstring& newPath);
