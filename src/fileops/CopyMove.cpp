@@ -8,6 +8,8 @@
 #include "fileops/FileCopy.h"
 #include "main/Form1.h"
 #include "settings/History.h"
+#include "subroutines/FileIdentity.h"
+#include "subroutines/FileSystem.h"
 #include "subroutines/Subroutines.h"
 #include "ui/Application.h"
 #include "win/Handle.h"
@@ -82,6 +84,21 @@ int64_t FileSizeOf(const std::wstring& path) {
     return (static_cast<int64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
+// CollapseDelimiters, except that a network path keeps the two backslashes
+// it begins with: without one of them it would name a folder on the current
+// drive.
+std::wstring CollapseKeepingShare(const std::wstring& path) {
+    if (path.starts_with(L"\\\\") && path.size() > 2 && path[2] != L'\\')
+        return L"\\" + CollapseDelimiters(path.substr(1));
+    return CollapseDelimiters(path);
+}
+
+// An entry whose destination is the entry itself under another spelling (a
+// hard link, a directory reached through a link): left alone.
+void RefuseSameEntry(const std::wstring& src) {
+    ShowMessageDlg(FileNamePart(src) + L" はコピー先と同じファイルなので実行できません");
+}
+
 void ReportEntriesLeft() {
     if (EntriesLeftAtSource > 0)
         ShowMessageDlg(L"コピーできなかった " + std::to_wstring(EntriesLeftAtSource) +
@@ -118,8 +135,13 @@ void TForm1::CopyOrMove() {
                                           CurDir, history);
     if (answer != ui::mrOk || history.empty())
         return;
-    DestDir = CollapseDelimiters(IncludeTrailingBackslash(history[0]));
-    SameDirCopy = DestDir == CurDir;
+    // A relative answer means a place seen from the directory on screen; the
+    // history keeps the absolute path it resolved to.
+    DestDir = IncludeTrailingBackslash(ResolveTypedPath(
+        CollapseKeepingShare(IncludeTrailingBackslash(history[0])), CurDir, DriveDirs));
+    history.erase(history.begin());
+    AddHistory(DestDir, history);
+    SameDirCopy = DestDir == CurDir || SameFileOrDirectory(DestDir, CurDir);
     DirHistory = history;
     AddHistory(CurDir, DirHistory);
     if (MoveMode && SameDirCopy)
@@ -168,6 +190,10 @@ void TForm1::CopyEntry(int i, const std::wstring& src, const std::wstring& dst, 
     skipped = false;
     if (!PathExists(dst)) {
         TransferEntry(i, src, dst);
+        return;
+    }
+    if (!SameDirCopy && SameFileOrDirectory(src, dst)) {
+        RefuseSameEntry(src);
         return;
     }
     ConflictInfo info = GetConflictInfo(src, dst);
@@ -235,15 +261,19 @@ bool TForm1::AskNewName(const std::wstring& name, const std::wstring& directory,
 }
 
 void TForm1::TransferEntry(int i, const std::wstring& src, const std::wstring& dst) {
-    // Into itself or anywhere further down its own tree.
-    std::wstring dstDir = DirPart(dst);
-    if (dstDir == src || IsSameOrInside(dstDir, src)) {
+    bool isDir = EntryIsDir(FileList, i);
+    // A directory onto itself (another spelling of its own name), into
+    // itself or anywhere further down its own tree.
+    if (isDir && SameFileOrDirectory(src, dst)) {
+        RefuseSameEntry(src);
+        return;
+    }
+    if (isDir && (DirPart(dst) == src || IsSameOrInside(dst, src))) {
         MsgBoxText = L"サブディレクトリなので実行できません";
         ShowMsgBox();
         MsgBox = nullptr;
         return;
     }
-    bool isDir = EntryIsDir(FileList, i);
     DirCopyResult copied;
     if (isDir)
         copied = CopyDirectory(src, dst);
@@ -259,8 +289,9 @@ void TForm1::TransferEntry(int i, const std::wstring& src, const std::wstring& d
         return;
     bool gone = false;
     if (!isDir) {
-        // The copy is complete under its final name; the source may go.
-        if (FileSizeOf(dst) != FileSizeOf(src)) {
+        // The source goes only when another file holds its bytes: with
+        // both names on one file, equal sizes prove nothing.
+        if (FileSizeOf(dst) != FileSizeOf(src) || SameFileOrDirectory(src, dst)) {
             ++EntriesLeftAtSource;
             return;
         }

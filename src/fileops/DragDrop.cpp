@@ -6,6 +6,7 @@
 #include "dialogs/MsgBox.h"
 #include "fileops/FileCopy.h"
 #include "main/Form1.h"
+#include "subroutines/FileIdentity.h"
 #include "subroutines/FileSystem.h"
 #include "subroutines/Subroutines.h"
 #include "win/Error.h"
@@ -45,8 +46,9 @@ void CopyDroppedFile(const std::wstring& source, const std::wstring& dest, bool 
     if (!DirectoryExists(DirectoryPart(dest)))
         throw win::AppError(L"コピー先のディレクトリがありません: " + DirectoryPart(dest));
     // A file copied onto itself fails on Windows; say so before CopyFileW
-    // is asked, so that no system can truncate the only copy.
-    if (SameFileName(FullPathName(source), FullPathName(dest)))
+    // is asked, so that no system can truncate the only copy. Any spelling
+    // of the same file counts (letter case, a link, a hard link).
+    if (SameFileOrDirectory(source, dest))
         throw win::AppError(L"同じファイルにはコピーできません: " + dest);
     CopyOneFile(source, dest, overwrite);
 }
@@ -278,7 +280,8 @@ HRESULT TDropTarget::DragEnter(IDataObject* data, DWORD keys, POINTL, DWORD* eff
     if (!effect)
         return E_INVALIDARG;
     FORMATETC format = HdropFormat();
-    acceptable_ = data && data->QueryGetData(&format) == S_OK;
+    // While a copy or move walks the list, nothing may be dropped into it.
+    acceptable_ = !form_.Busy && data && data->QueryGetData(&format) == S_OK;
     *effect = acceptable_ ? ChooseEffect(keys, *effect) : DROPEFFECT_NONE;
     return S_OK;
 }
@@ -286,7 +289,7 @@ HRESULT TDropTarget::DragEnter(IDataObject* data, DWORD keys, POINTL, DWORD* eff
 HRESULT TDropTarget::DragOver(DWORD keys, POINTL, DWORD* effect) {
     if (!effect)
         return E_INVALIDARG;
-    *effect = acceptable_ ? ChooseEffect(keys, *effect) : DROPEFFECT_NONE;
+    *effect = acceptable_ && !form_.Busy ? ChooseEffect(keys, *effect) : DROPEFFECT_NONE;
     return S_OK;
 }
 
@@ -301,7 +304,7 @@ HRESULT TDropTarget::Drop(IDataObject* data, DWORD keys, POINTL, DWORD* effect) 
     DWORD chosen = ChooseEffect(keys, *effect);
     *effect = DROPEFFECT_NONE;
     FORMATETC format = HdropFormat();
-    if (!data || data->QueryGetData(&format) != S_OK || chosen == DROPEFFECT_NONE)
+    if (form_.Busy || !data || data->QueryGetData(&format) != S_OK || chosen == DROPEFFECT_NONE)
         return S_OK;
     bool ownDrag = form_.DragSourceActive;
     try {
@@ -336,8 +339,10 @@ void TForm1::RevokeDropTarget() {
 }
 
 void TForm1::DropFileTarget1Drop(const TStringList& paths) {
-    if (DragSourceActive)
-        return; // the drop of our own drag
+    // The drop of our own drag; or a drop while a copy, move or rename walks
+    // the list, which must change neither the list nor its marks.
+    if (DragSourceActive || Busy)
+        return;
     if (!paths.empty()) {
         DropList = paths;
         struct ClearAtEnd {
@@ -378,7 +383,8 @@ TStringList TForm1::DragSourcePaths() const {
 }
 
 void TForm1::LBox_FilesMouseDown(int x, int y) {
-    if (FileList.empty())
+    // No drag out of a list that a running command is working through.
+    if (FileList.empty() || Busy)
         return;
     HWND list = LBox_Files->Handle();
     LRESULT hit = SendMessageW(list, LB_ITEMFROMPOINT, 0, MAKELPARAM(x, y));

@@ -1,5 +1,6 @@
 #include "fileops/FileCopy.h"
 
+#include "subroutines/FileIdentity.h"
 #include "subroutines/Subroutines.h"
 #include "win/Error.h"
 #include "win/Handle.h"
@@ -142,10 +143,16 @@ class TemporaryCopy {
     std::wstring path_;
 };
 
-// Raises when the existing entry at `dest` may not be replaced by a file.
-void CheckReplaceable(const std::wstring& dest, DWORD attr, bool overwrite) {
+// Raises when the existing entry at `dest` may not be replaced by a copy of
+// `source`.
+void CheckReplaceable(const std::wstring& source, const std::wstring& dest, DWORD attr,
+                      bool overwrite) {
     if (!overwrite)
         RaiseCode(ERROR_FILE_EXISTS);
+    // Replacing a file by its own copy would leave one file where a move
+    // then deletes "the source".
+    if (SameFileOrDirectory(source, dest))
+        throw win::AppError(L"コピー元と同じファイルなので上書きできません: " + FileNamePart(dest));
     if (attr & FILE_ATTRIBUTE_DIRECTORY)
         throw win::AppError(L"同じ名前のディレクトリがあるので上書きできません: " +
                             FileNamePart(dest));
@@ -159,7 +166,8 @@ void CheckReplaceable(const std::wstring& dest, DWORD attr, bool overwrite) {
 // Moves the finished copy to `dest`. Whether something is in the way is
 // learnt from the move itself, so that a new file costs no extra lookup of
 // its name.
-void MoveIntoPlace(const std::wstring& temp, const std::wstring& dest, bool overwrite) {
+void MoveIntoPlace(const std::wstring& source, const std::wstring& temp, const std::wstring& dest,
+                   bool overwrite) {
     if (MoveFileExW(temp.c_str(), dest.c_str(), 0)) {
         if (!StoredUnderOwnName(dest)) {
             // It landed under a shortened name that was free; take it away again.
@@ -172,7 +180,7 @@ void MoveIntoPlace(const std::wstring& temp, const std::wstring& dest, bool over
     DWORD destAttr = GetFileAttributesW(dest.c_str());
     if (destAttr == INVALID_FILE_ATTRIBUTES)
         RaiseCode(code);
-    CheckReplaceable(dest, destAttr, overwrite);
+    CheckReplaceable(source, dest, destAttr, overwrite);
     if (!MoveFileExW(temp.c_str(), dest.c_str(), MOVEFILE_REPLACE_EXISTING))
         RaiseCode(GetLastError());
 }
@@ -183,7 +191,7 @@ void CopyFileIntoPlace(const std::wstring& source, const std::wstring& dest, boo
     ValidatePath(dest, MaxFilePath);
     // A new file made by CopyFileW takes the source's attributes.
     TemporaryCopy temp(source, IncludeTrailingBackslash(DirPart(dest)));
-    MoveIntoPlace(temp.Path(), dest, overwrite);
+    MoveIntoPlace(source, temp.Path(), dest, overwrite);
     temp.Keep();
 }
 
@@ -298,16 +306,6 @@ void RemoveEmptyDirectories(const std::wstring& dir) {
 
 } // namespace
 
-bool IsSameOrInside(const std::wstring& inner, const std::wstring& outer) {
-    std::wstring in = ExcludeTrailingBackslash(FullPathName(inner));
-    std::wstring out = ExcludeTrailingBackslash(FullPathName(outer));
-    if (in.size() < out.size() || out.empty())
-        return false;
-    if (!SameFileName(in.substr(0, out.size()), out))
-        return false;
-    return in.size() == out.size() || in[out.size()] == L'\\';
-}
-
 void CopyOneFile(const std::wstring& sourceFile, const std::wstring& destFile, bool overwrite) {
     ValidatePath(sourceFile, MaxFilePath);
     ValidatePath(destFile, MaxFilePath);
@@ -320,7 +318,7 @@ void CopyOneFile(const std::wstring& sourceFile, const std::wstring& destFile, b
     // Refused before copying, so that a large file is not copied in vain.
     DWORD destAttr = GetFileAttributesW(destFile.c_str());
     if (destAttr != INVALID_FILE_ATTRIBUTES)
-        CheckReplaceable(destFile, destAttr, overwrite);
+        CheckReplaceable(sourceFile, destFile, destAttr, overwrite);
     CopyFileIntoPlace(sourceFile, destFile, overwrite);
 }
 
@@ -331,7 +329,7 @@ DirCopyResult CopyDirectory(const std::wstring& sourceDir, const std::wstring& d
     ValidatePath(dest, MaxDirPath);
     if (!DirectoryExists(source))
         throw win::AppError(L"コピー元のディレクトリがありません: " + source);
-    if (SameFileName(source, dest))
+    if (SameFileName(source, dest) || SameFileOrDirectory(source, dest))
         throw win::AppError(L"コピー元とコピー先が同じディレクトリです: " + source);
     if (IsSameOrInside(dest, source))
         throw win::AppError(L"コピー先がコピー元の中にあります: " + dest);

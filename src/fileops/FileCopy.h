@@ -11,7 +11,9 @@
 // copy keeps the attributes and the last-write time. With `overwrite` false an
 // existing destination is an error; with it true the destination is replaced,
 // but stays as it was when the copy fails. A read-only destination is never
-// replaced. Raises win::AppError on every failure.
+// replaced, nor one that is the source itself under another name (a hard
+// link, another spelling of its directory). Raises win::AppError on every
+// failure.
 void CopyOneFile(const std::wstring& sourceFile, const std::wstring& destFile, bool overwrite);
 
 // What CopyDirectory did below the top directory.
@@ -29,7 +31,8 @@ struct DirCopyResult {
 // created. Links inside the tree are skipped. Finally `destDir` takes the
 // attributes and times of `sourceDir`. Raises win::AppError when a path is
 // invalid, the source is missing, both name the same directory, or `destDir`
-// lies inside `sourceDir`; single files that fail are only counted.
+// lies inside `sourceDir` (asked of the file system, whatever the spelling);
+// single files that fail are only counted.
 DirCopyResult CopyDirectory(const std::wstring& sourceDir, const std::wstring& destDir);
 
 // For a move: deletes from `sourceDir` the files listed in `copied` (relative
@@ -37,7 +40,3 @@ DirCopyResult CopyDirectory(const std::wstring& sourceDir, const std::wstring& d
 // became empty, and `sourceDir` itself when nothing is left in it. Links are
 // left in place. Returns false when `sourceDir` still exists afterwards.
 bool RemoveCopiedTree(const std::wstring& sourceDir, const std::vector<std::wstring>& copied);
-
-// True when `inner` is `outer` or lies inside it (full paths, letter case
-// ignored).
-bool IsSameOrInside(const std::wstring& inner, const std::wstring& outer);

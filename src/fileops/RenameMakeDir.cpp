@@ -103,7 +103,9 @@ void TForm1::PlaceCursorOnName(const std::wstring& name) {
 }
 
 std::wstring TForm1::RenameEntry() {
-    std::wstring oldName = TrimLeadingBlanks(MakeDirText);
+    // The entry's own name, blanks in front included: without them it may
+    // name another file.
+    std::wstring oldName = MakeDirText;
     std::wstring oldPath = CurDir + oldName;
     std::wstring newPath = NameFromInput();
     std::wstring newFileName = FileNamePart(newPath);
@@ -119,6 +121,9 @@ std::wstring TForm1::RenameEntry() {
         return newFileName;
     case RenameResult::NameNotKept:
         ShowMessageDlg(L"この名前では保存できないのでリネームできません: " + newFileName);
+        return {};
+    case RenameResult::NoTemporaryName:
+        ShowMessageDlg(L"作業用の一時的な名前を作れないのでリネームできません: " + newFileName);
         return {};
     case RenameResult::Failed:
         break;

@@ -51,6 +51,34 @@ std::wstring ParentDirectory(const std::wstring& path) {
     return parent == p ? std::wstring{} : parent;
 }
 
+// Where an open file or directory really lies, links resolved, in the form
+// "C:\..." or "\\server\share\..."; empty when the system cannot say.
+std::wstring FinalPathOf(HANDLE h) {
+    DWORD n = GetFinalPathNameByHandleW(h, nullptr, 0, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    if (n == 0)
+        return {};
+    std::wstring path(n, L'\0');
+    n = GetFinalPathNameByHandleW(h, path.data(), n, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    if (n == 0 || n >= path.size())
+        return {};
+    path.resize(n);
+    if (path.starts_with(L"\\\\?\\UNC\\"))
+        return L"\\\\" + path.substr(8);
+    if (path.starts_with(L"\\\\?\\"))
+        return path.substr(4);
+    return path;
+}
+
+// True when `dir` or any of its ancestors has the identity `target`.
+bool AncestorHasIdentity(std::wstring dir, const FileIdentity& target) {
+    for (; !dir.empty(); dir = ParentDirectory(dir)) {
+        auto identity = IdentityOf(dir);
+        if (identity && *identity == target)
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 std::optional<FileIdentity> IdentityOf(const std::wstring& path) {
@@ -74,10 +102,20 @@ bool IsSameOrInside(const std::wstring& path, const std::wstring& dir) {
     auto target = IdentityOf(dir);
     if (!target)
         return false;
+    // The ancestors as spelt, up to the nearest one that exists; from there
+    // also the ancestors of where it really lies, since a link on the way
+    // may lead into `dir` from a path that does not spell it.
     for (std::wstring p = FullPathName(path); !p.empty(); p = ParentDirectory(p)) {
-        auto identity = IdentityOf(p);
+        win::UniqueHandle h = OpenForIdentity(p);
+        if (!h)
+            continue;
+        auto identity = IdentityOfHandle(h.get());
         if (identity && *identity == *target)
             return true;
+        std::wstring real = FinalPathOf(h.get());
+        h.reset();
+        return AncestorHasIdentity(ParentDirectory(p), *target) ||
+               (!real.empty() && AncestorHasIdentity(ParentDirectory(real), *target));
     }
     return false;
 }

@@ -25,4 +25,6 @@ bool SameFileOrDirectory(const std::wstring& a, const std::wstring& b);
 // True when `path` is the directory `dir` itself or lies anywhere below it.
 // `path` need not exist: its existing ancestors are compared with `dir`, so
 // a destination that is still to be made counts by where it would be made.
+// The ancestors of where the nearest existing one really lies count too, so
+// a link on the way into `dir` is no way round.
 bool IsSameOrInside(const std::wstring& path, const std::wstring& dir);

@@ -90,28 +90,75 @@ void DeleteContents(const std::wstring& dir) {
     }
 }
 
-// The temporary name of a two-step rename: free in the directory of `path`.
-std::wstring FreeTemporaryName(const std::wstring& path) {
+// A free temporary name for the two-step rename of `path`, exactly as long as
+// its own name, so that it fits wherever the final name fits (the path
+// limit, a file system's limit on the bytes of one name); empty when none is
+// found. Names are "~" and base-36 digits; a one-character name tries the
+// single digits.
+std::wstring FreeTemporaryName(const std::wstring& path, DWORD& error) {
+    constexpr unsigned Tries = 64;
+    const wchar_t* digits = L"0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ";
     std::wstring dir = ParentOf(path);
-    for (unsigned n = GetTickCount();; ++n) {
-        std::wstring candidate = dir + L"\\~pelmo-rename-" +
-                                 std::to_wstring(GetCurrentProcessId()) + L"-" +
-                                 std::to_wstring(n) + L".tmp";
-        if (GetFileAttributesW(candidate.c_str()) == INVALID_FILE_ATTRIBUTES &&
-            GetLastError() == ERROR_FILE_NOT_FOUND)
+    size_t length = LastComponent(path).size();
+    unsigned start = GetTickCount() ^ GetCurrentProcessId();
+    error = ERROR_FILE_EXISTS;
+    for (unsigned n = 0; n < Tries; ++n) {
+        std::wstring name(length, L'0');
+        unsigned value = start + n;
+        for (size_t k = length; k-- > 0;) {
+            name[k] = digits[value % 36];
+            value /= 36;
+        }
+        if (length > 1)
+            name[0] = L'~';
+        std::wstring candidate = dir + L"\\" + name;
+        if (GetFileAttributesW(ExtendedPath(candidate).c_str()) != INVALID_FILE_ATTRIBUTES)
+            continue;
+        DWORD code = GetLastError();
+        if (code == ERROR_FILE_NOT_FOUND)
             return candidate;
+        // Anything but "not there" says nothing about whether the name is
+        // free: give up rather than guess.
+        error = code;
+        return {};
     }
+    return {};
 }
 
-bool MoveCaseOnly(const std::wstring& oldPath, const std::wstring& newPath) {
-    std::wstring temporary = FreeTemporaryName(oldPath);
+RenameResult MoveCaseOnly(const std::wstring& oldPath, const std::wstring& newPath) {
+    DWORD error = 0;
+    std::wstring temporary = FreeTemporaryName(oldPath, error);
+    if (temporary.empty()) {
+        SetLastError(error);
+        return RenameResult::NoTemporaryName;
+    }
     if (!MoveFileW(oldPath.c_str(), temporary.c_str()))
-        return false;
+        return RenameResult::Failed;
     if (MoveFileW(temporary.c_str(), newPath.c_str()))
-        return true;
+        return RenameResult::Renamed;
     win::LastErrorGuard keep;
     MoveFileW(temporary.c_str(), oldPath.c_str());
-    return false;
+    return RenameResult::Failed;
+}
+
+// The root of an absolute path: "C:\" or "\\server\share\"; empty for
+// anything else.
+std::wstring RootOf(const std::wstring& path) {
+    if (path.size() >= 2 && path[1] == L':')
+        return path.substr(0, 2) + L"\\";
+    if (!path.starts_with(L"\\\\"))
+        return {};
+    size_t server = path.find(L'\\', 2);
+    if (server == std::wstring::npos)
+        return {};
+    size_t share = path.find(L'\\', server + 1);
+    return share == std::wstring::npos ? path + L"\\" : path.substr(0, share + 1);
+}
+
+// "X:" at the start, X a letter A to Z in either case.
+bool HasDriveLetter(const std::wstring& path) {
+    return path.size() >= 2 && path[1] == L':' && towupper(path[0]) >= L'A' &&
+           towupper(path[0]) <= L'Z';
 }
 
 } // namespace
@@ -136,6 +183,33 @@ std::wstring CheckedDirectoryPath(const std::wstring& path) {
     if (drive < L'A' || drive > L'Z' || !(GetLogicalDrives() & (1u << (drive - L'A'))))
         throw win::AppError(L"ドライブが存在しません: " + full);
     return full;
+}
+
+std::wstring ResolveTypedPath(const std::wstring& typed, const std::wstring& curDir,
+                              const std::array<std::wstring, 26>& driveDirs) {
+    std::wstring base = IncludeTrailingBackslash(curDir);
+    std::wstring joined;
+    if (typed.starts_with(L"\\\\"))
+        joined = typed; // a network path
+    else if (typed.starts_with(L"\\"))
+        joined = ExcludeTrailingBackslash(RootOf(base)) + typed;
+    else if (!HasDriveLetter(typed))
+        joined = base + typed;
+    else if (typed.size() > 2 && typed[2] == L'\\')
+        joined = typed;
+    else {
+        // "D:x": from the directory that drive was last seen in.
+        std::wstring root = std::wstring(1, towupper(typed[0])) + L":\\";
+        const std::wstring& last = driveDirs[root[0] - L'A'];
+        std::wstring from = root;
+        if (SameFileName(RootOf(base), root))
+            from = base;
+        else if (SameFileName(RootOf(last), root))
+            from = last;
+        joined = IncludeTrailingBackslash(from) + typed.substr(2);
+    }
+    // Absolute now, so the working directory plays no part.
+    return FullPathName(joined);
 }
 
 std::wstring NameOnDisk(const std::wstring& path) {
@@ -229,8 +303,12 @@ RenameResult RenamePath(const std::wstring& oldPath, const std::wstring& newPath
     if (IsDirectoryLink(oldPath) && !OpenLinkItself(oldPath, DELETE))
         return RenameResult::Failed;
     bool caseOnly = oldPath != newPath && SameFileName(oldPath, newPath);
-    if (caseOnly ? !MoveCaseOnly(oldPath, newPath) : !MoveFileW(oldPath.c_str(), newPath.c_str()))
+    if (caseOnly) {
+        if (RenameResult moved = MoveCaseOnly(oldPath, newPath); moved != RenameResult::Renamed)
+            return moved;
+    } else if (!MoveFileW(oldPath.c_str(), newPath.c_str())) {
         return RenameResult::Failed;
+    }
     if (NameOnDisk(newPath) == newName)
         return RenameResult::Renamed;
     // Stored under another name: put it back where it was.

@@ -2,6 +2,7 @@
 // File-system routines of the file commands: path checks, deleting a tree,
 // making directories, and a rename that checks what it did on disk.
 
+#include <array>
 #include <string>
 
 // True when no character of `path` is a control character (codes 0 to 31)
@@ -12,6 +13,15 @@ bool IsValidPathName(const std::wstring& path);
 // directory path: shorter than 248 characters, a colon only as the drive
 // separator, an existing drive. Raises win::AppError otherwise.
 std::wstring CheckedDirectoryPath(const std::wstring& path);
+
+// The absolute form of a path the user typed, seen from `curDir` (an absolute
+// directory path ending with a backslash) rather than from the process's
+// working directory: "sub" and "..\x" lie below or beside `curDir`, "\" is
+// the root of its drive or share, and "D:x" on another drive starts from the
+// last directory shown there (`driveDirs`, A to Z) or else from its root.
+// "." and ".." are resolved as GetFullPathNameW resolves them.
+std::wstring ResolveTypedPath(const std::wstring& typed, const std::wstring& curDir,
+                              const std::array<std::wstring, 26>& driveDirs);
 
 // The name under which `path` is stored in its directory; empty when no
 // entry is stored under that name (for example because the file system
@@ -43,13 +53,15 @@ void MakeDirectories(const std::wstring& path);
 
 enum class RenameResult {
     Renamed,
-    Failed,      // Windows refused; nothing changed
-    NameNotKept, // the file system would store another name; nothing changed
+    Failed,          // Windows refused; nothing changed
+    NameNotKept,     // the file system would store another name; nothing changed
+    NoTemporaryName, // a change of letter case found no free temporary name; nothing changed
 };
 
 // Renames `oldPath` to `newPath` as MoveFileW does, and makes sure it
 // happened as asked: a change of letter case only goes through a temporary
-// name (a direct move may report success and change nothing), the new name
-// is checked on disk, and a directory link that the system cannot rename as
-// a link (it would move the target instead) is not renamed.
+// name (a direct move may report success and change nothing), one exactly as
+// long as the final name and found within a bounded number of tries; the new
+// name is checked on disk; and a directory link that the system cannot
+// rename as a link (it would move the target instead) is not renamed.
 RenameResult RenamePath(const std::wstring& oldPath, const std::wstring& newPath);

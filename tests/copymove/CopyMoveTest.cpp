@@ -9,6 +9,7 @@
 #include "dialogs/MsgBox.h"
 #include "fileops/CopyMovePrompts.h"
 #include "main/DialogFlags.h"
+#include "settings/History.h"
 #include "subroutines/Subroutines.h"
 #include "support/DialogSteps.h"
 #include "support/TempTree.h"
@@ -445,6 +446,133 @@ TEST(CopyMove, NothingMarkedAndTheCursorOnDotDotCopiesNothing) {
     Copy(w);
     EXPECT_FALSE(t.Exists(L"dst"));
     EXPECT_FALSE(w.Form().Busy);
+}
+
+// The current directory typed in other spellings is the current directory:
+// a copy asks only for new names, a move does nothing, and every file keeps
+// its bytes whatever rule was preselected. The directory link comes from
+// run.sh.
+TEST(CopyMove, IntoTheCurrentDirectoryUnderAnotherSpellingLosesNothing) {
+    const char* fixture = std::getenv("PELMO_FIXTURE");
+    if (!fixture)
+        GTEST_SKIP() << "needs the link that run.sh makes";
+    std::wstring same = Widen(fixture) + L"same\\";
+    std::wstring work = same + L"Work\\";
+    for (auto [name, content] : {std::pair{L"a.txt", "precious a"}, {L"b.txt", "precious b"}}) {
+        win::UniqueHandle h(CreateFileW((work + name).c_str(), GENERIC_WRITE, 0, nullptr,
+                                        CREATE_ALWAYS, 0, nullptr));
+        DWORD written = 0;
+        WriteFile(h.get(), content, static_cast<DWORD>(strlen(content)), &written, nullptr);
+    }
+    WindowDriver w(work);
+    Answers a;
+    for (std::wstring dest :
+         {work + L".\\", same + L"work", same + L"WORK\\sub\\..\\", same + L"toWork\\"}) {
+        for (bool move : {false, true}) {
+            SCOPED_TRACE(Narrow(dest) + (move ? " move" : " copy"));
+            w.Form().CopyMode = 2;
+            a.Dest = dest;
+            a.Names = {L"a2.txt", L"b2.txt"};
+            a.Reports.clear();
+            Mark(w, {L"a.txt", L"b.txt"});
+            int shown = w.DialogsShown();
+            bool onlyRename = false;
+            w.OnDialogs({[&](ui::Form& f) {
+                auto& d = dynamic_cast<TCopyProp&>(f);
+                onlyRename = d.Btn_R->Checked() && !d.Btn_O->Enabled();
+                d.FormKeyPress(L'O');
+                d.Button_AllClick();
+            }});
+            move ? Move(w) : Copy(w);
+            EXPECT_EQ(ReadAll(work + L"a.txt"), "precious a");
+            EXPECT_EQ(ReadAll(work + L"b.txt"), "precious b");
+            EXPECT_EQ(w.Form().CopyMode, 2);
+            EXPECT_TRUE(w.Errors.empty());
+            if (move) {
+                EXPECT_EQ(w.DialogsShown(), shown);
+                EXPECT_TRUE(a.Reports.empty());
+                EXPECT_EQ(FilesBelow(work).size(), 2u);
+                continue;
+            }
+            EXPECT_TRUE(onlyRename);
+            EXPECT_EQ(w.DialogsShown(), shown + 1);
+            EXPECT_EQ(ReadAll(work + L"a2.txt"), "precious a");
+            EXPECT_EQ(ReadAll(work + L"b2.txt"), "precious b");
+            ASSERT_EQ(a.Reports.size(), 1u);
+            EXPECT_EQ(a.Reports[0], (TStringList{L"1: a.txt → a2.txt", L"2: b.txt → b2.txt"}));
+            DeleteFileW((work + L"a2.txt").c_str());
+            DeleteFileW((work + L"b2.txt").c_str());
+            w.Form().RefreshDir(true);
+        }
+    }
+}
+
+// A destination that is the source under another name (a hard link) is no
+// conflict to resolve: the entry is refused with a notice and kept, the walk
+// goes on, and the report lists only what was moved.
+TEST(CopyMove, FileOntoItsOwnHardLinkIsRefusedAndKept) {
+    TempTree t;
+    t.File(L"src\\a.txt", "only a");
+    t.File(L"src\\b.txt", "b");
+    t.Dir(L"dst");
+    ASSERT_TRUE(
+        CreateHardLinkW(t.Path(L"dst\\a.txt").c_str(), t.Path(L"src\\a.txt").c_str(), nullptr));
+    WindowDriver w(t.Path(L"src"));
+    Answers a;
+    a.Dest = t.Path(L"dst");
+    w.Form().CopyMode = 2;
+    Mark(w, {L"a.txt", L"b.txt"});
+    std::wstring notice;
+    w.OnDialogs({Notice(&notice)});
+    Move(w);
+    EXPECT_NE(notice.find(L"a.txt はコピー先と同じファイルなので実行できません"),
+              std::wstring::npos)
+        << Narrow(notice);
+    EXPECT_EQ(w.DialogsShown(), 1) << "no conflict dialog for a file against itself";
+    EXPECT_EQ(t.Read(L"src\\a.txt"), "only a");
+    EXPECT_EQ(t.Read(L"dst\\a.txt"), "only a");
+    EXPECT_EQ(t.Read(L"dst\\b.txt"), "b");
+    EXPECT_FALSE(t.Exists(L"src\\b.txt"));
+    ASSERT_EQ(a.Reports.size(), 1u);
+    EXPECT_EQ(a.Reports[0], TStringList{L"1: b.txt"});
+    EXPECT_GE(IndexOfName(w.Form().FileList, L"a.txt"), 0);
+}
+
+// A relative destination is seen from the directory on screen (the test
+// process works elsewhere), and the history keeps the absolute path; a
+// network path keeps its two leading backslashes.
+TEST(CopyMove, RelativeDestinationIsTakenFromTheCurrentDirectory) {
+    TempTree t;
+    t.File(L"src\\a.txt", "A");
+    WindowDriver w(t.Path(L"src"));
+    Answers a;
+    struct {
+        std::wstring typed, landed, history;
+    } cases[] = {
+        {L"sub", L"src\\sub\\a.txt", L"src\\sub\\"},
+        {L"..\\x\\.\\", L"x\\a.txt", L"x\\"},
+        {L"deep\\\\er", L"src\\deep\\er\\a.txt", L"src\\deep\\er\\"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(Narrow(c.typed));
+        a.Dest = c.typed;
+        PutCursor(w, L"a.txt");
+        Copy(w);
+        EXPECT_EQ(t.Read(c.landed), "A");
+        ASSERT_GE(w.Form().DirHistory.size(), 2u);
+        EXPECT_EQ(w.Form().DirHistory[0], t.Path(L"src\\"));
+        EXPECT_EQ(w.Form().DirHistory[1], t.Path(c.history));
+        EXPECT_EQ(IndexOfText(w.Form().DirHistory, c.typed), -1);
+    }
+
+    // A network path stays one: the copy fails there, not in a folder of
+    // the current drive.
+    a.Dest = L"\\\\nosuchserver\\\\share\\x";
+    Copy(w);
+    EXPECT_EQ(w.Errors.size(), 1u);
+    EXPECT_EQ(w.Form().DirHistory[1], L"\\\\nosuchserver\\share\\x\\");
+    EXPECT_FALSE(DirectoryExists(t.Path(L"nosuchserver")));
+    EXPECT_FALSE(DirectoryExists(t.Root().substr(0, 3) + L"nosuchserver"));
 }
 
 // The whole command as a user gives it: keys on the list, the destination

@@ -3,6 +3,7 @@
 // read-only destination, links inside a tree, names the file system shortens.
 
 #include "fileops/FileCopy.h"
+#include "subroutines/FileIdentity.h"
 #include "support/TempTree.h"
 #include "win/Error.h"
 #include "win/Handle.h"
@@ -142,6 +143,29 @@ TEST(CopyDirectory, RefusesItselfAndItsOwnSubtree) {
     EXPECT_EQ(Listing(t.Path(L"X\\sub\\")).size(), 0u);
     EXPECT_THROW(CopyDirectory(t.Path(L"none"), t.Path(L"Y")), win::AppError);
     EXPECT_FALSE(IsSameOrInside(t.Path(L"X2"), t.Path(L"X")));
+}
+
+// Two names of one file: replacing one by a copy of the other must not
+// happen, neither for a single file nor inside a tree.
+TEST(CopyOneFile, RefusesADestinationThatIsTheSourceUnderAnotherName) {
+    TempTree t;
+    t.File(L"src\\a.txt", "only copy");
+    t.File(L"src\\X\\b.txt", "only b");
+    t.Dir(L"dst\\X");
+    ASSERT_TRUE(
+        CreateHardLinkW(t.Path(L"dst\\a.txt").c_str(), t.Path(L"src\\a.txt").c_str(), nullptr));
+    ASSERT_TRUE(CreateHardLinkW(t.Path(L"dst\\X\\b.txt").c_str(), t.Path(L"src\\X\\b.txt").c_str(),
+                                nullptr));
+    EXPECT_THROW(CopyOneFile(t.Path(L"src\\a.txt"), t.Path(L"dst\\a.txt"), true), win::AppError);
+    EXPECT_THROW(CopyOneFile(t.Path(L"src\\a.txt"), t.Path(L"SRC\\A.TXT"), true), win::AppError);
+    DirCopyResult r = CopyDirectory(t.Path(L"src\\X"), t.Path(L"dst\\X"));
+    EXPECT_EQ(r.FailedFiles, 1);
+    EXPECT_TRUE(r.CopiedFiles.empty()) << "a move would delete what it lists";
+    EXPECT_TRUE(SameFileOrDirectory(t.Path(L"src\\a.txt"), t.Path(L"dst\\a.txt")));
+    EXPECT_EQ(t.Read(L"src\\a.txt"), "only copy");
+    EXPECT_EQ(t.Read(L"src\\X\\b.txt"), "only b");
+    EXPECT_EQ(Listing(t.Path(L"src\\")).size(), 2u) << "no temporary copy left";
+    EXPECT_EQ(Listing(t.Path(L"dst\\X\\")).size(), 1u);
 }
 
 TEST(CopyDirectory, CountsFilesThatFailAndRemoveKeepsThem) {

@@ -2,7 +2,8 @@
 # Prepares the Linux-side fixtures of the copy tests, runs the test program
 # under Wine and removes the fixtures again: a tree holding links to an empty
 # and to a non-empty directory outside it, and (as root) a 256 KiB file system
-# that a larger copy fills up.
+# that a larger copy fills up; and a directory with a link to it, to copy and
+# move into under another name.
 set -u
 exe="$1"
 shift
@@ -13,6 +14,8 @@ echo a >"$fix/tree/a.txt"
 echo b >"$fix/tree/sub/b.txt"
 ln -s "$fix/outside/empty" "$fix/tree/linkEmpty"
 ln -s "$fix/outside/full" "$fix/tree/linkFull"
+mkdir -p "$fix/same/Work"
+ln -s "$fix/same/Work" "$fix/same/toWork"
 winpath() { printf 'Z:%s\\' "${1//\//\\}"; }
 export PELMO_FIXTURE="$(winpath "$fix")"
 mounted=0

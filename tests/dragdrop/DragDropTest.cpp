@@ -2,6 +2,7 @@
 // list a drag out of it carries.
 
 #include "dialogs/MsgBox.h"
+#include "fileops/CopyMovePrompts.h"
 #include "fileops/DragDrop.h"
 #include "fileops/FileCopy.h"
 #include "main/Form1.h"
@@ -57,6 +58,50 @@ bool Listed(TForm1& f, const std::wstring& name) {
     return IndexOfName(f.FileList, name) >= 0;
 }
 
+// ---- drags seen from the test ----------------------------------------------------
+
+// The paths of a data object, read with DragQueryFileW.
+TStringList QueryFiles(IDataObject* data) {
+    TStringList paths;
+    FORMATETC format{CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+    STGMEDIUM medium{};
+    if (data->GetData(&format, &medium) != S_OK)
+        return paths;
+    auto drop = static_cast<HDROP>(medium.hGlobal);
+    UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+    for (UINT i = 0; i < count; ++i) {
+        wchar_t path[MAX_PATH];
+        DragQueryFileW(drop, i, path, MAX_PATH);
+        paths.push_back(path);
+    }
+    ReleaseStgMedium(&medium);
+    return paths;
+}
+
+struct DragCapture {
+    DragCapture(TForm1& f) {
+        RunDragDrop = [this, &f](IDataObject* data, DWORD allowed) {
+            ++drags;
+            paths = QueryFiles(data);
+            this->allowed = allowed;
+            activeDuringDrag = f.DragSourceActive;
+            return DWORD(DROPEFFECT_NONE);
+        };
+    }
+    ~DragCapture() { RunDragDrop = nullptr; }
+    int drags = 0;
+    TStringList paths;
+    DWORD allowed = 0;
+    bool activeDuringDrag = false;
+};
+
+int LineY(TForm1& f, int line) {
+    int h = static_cast<int>(SendMessageW(f.LBox_Files->Handle(), LB_GETITEMHEIGHT, 0, 0));
+    return line * h + h / 2;
+}
+
+// ---- drops ----------------------------------------------------------------------
+
 TEST(Drop, CopiesFilesMergesDirectoriesAndSkipsMissingPaths) {
     TempTree src, dst;
     src.File(L"a.txt", "A");
@@ -101,20 +146,78 @@ TEST(Drop, AsksBeforeReplacingAFileAndGoesOnAfterCancel) {
     EXPECT_TRUE(w.Errors.empty());
 }
 
+// A file that is the one in the current directory, however it is named (the
+// same path, another letter case, a hard link elsewhere): after the prompt
+// the copy onto itself fails and the rest of the drop is abandoned.
 TEST(Drop, FileFromTheCurrentDirectoryEndsTheDropSilentlyAndIntact) {
     TempTree src, dst;
     dst.File(L"self.txt", "mine");
     src.File(L"later.txt", "L");
+    src.Dir(L"links");
+    ASSERT_TRUE(CreateHardLinkW(src.Path(L"links\\self.txt").c_str(), dst.Path(L"self.txt").c_str(),
+                                nullptr));
     WindowDriver w(dst.Root());
-    w.OnDialogs({Answer(ui::mrOk)});
+    for (auto dropped :
+         {dst.Path(L"self.txt"), dst.Path(L"SELF.TXT"), src.Path(L"links\\self.txt")}) {
+        SCOPED_TRACE(Narrow(dropped));
+        int shown = w.DialogsShown();
+        w.OnDialogs({Answer(ui::mrOk)});
+        DWORD effect = DropOnto(w.Form(), {dropped, src.Path(L"later.txt")});
+        EXPECT_EQ(w.DialogsShown(), shown + 1);
+        EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_NONE));
+        EXPECT_EQ(dst.Read(L"self.txt"), "mine");
+        EXPECT_EQ(src.Read(L"links\\self.txt"), "mine");
+        EXPECT_FALSE(dst.Exists(L"later.txt")) << "the rest of the drop is abandoned";
+        EXPECT_TRUE(w.Errors.empty()) << "no message";
+        EXPECT_TRUE(w.Form().DropList.empty());
+    }
+}
 
-    DWORD effect = DropOnto(w.Form(), {dst.Path(L"self.txt"), src.Path(L"later.txt")});
+// While a copy waits in its conflict dialog the list is busy: a drop has no
+// effect and changes neither the list nor its marks, and a press on the list
+// starts no drag.
+TEST(Drop, DuringARunningCopyIsRefusedAndNoDragStarts) {
+    TempTree src, dst, other;
+    src.File(L"a.txt", "new a");
+    src.File(L"b.txt", "b");
+    dst.File(L"a.txt", "old a");
+    other.File(L"dropped.txt", "D");
+    WindowDriver w(src.Root());
+    auto& f = w.Form();
+    for (auto n : {L"a.txt", L"b.txt"})
+        f.FileList[IndexOfName(f.FileList, n)]->Marked = true;
+    Prompts().AskDestination = [&](const std::wstring&, const std::wstring&, TStringList& h) {
+        h.insert(h.begin(), dst.Root());
+        return 1;
+    };
+    Prompts().ShowReport = [](const std::wstring&, const TStringList&) {};
+    DragCapture drag(f);
+    DWORD effect = DROPEFFECT_COPY;
+    size_t entries = 0;
+    int marked = 0;
+    w.OnDialogs({[&](ui::Form& dialog) {
+        EXPECT_TRUE(f.Busy);
+        entries = f.FileList.size();
+        marked = MarkedCount(f.FileList);
+        effect = DropOnto(f, {other.Path(L"dropped.txt")});
+        f.LBox_FilesMouseDown(5, LineY(f, 1));
+        EXPECT_EQ(f.FileList.size(), entries);
+        EXPECT_EQ(MarkedCount(f.FileList), marked);
+        dialog.SetModalResult(ui::mrCancel);
+    }});
+    ui::Guarded([&] { f.CopyCommand(); });
+    Prompts() = DialogPrompts();
     EXPECT_EQ(w.DialogsShown(), 1);
     EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_NONE));
-    EXPECT_EQ(dst.Read(L"self.txt"), "mine");
-    EXPECT_FALSE(dst.Exists(L"later.txt")) << "the rest of the drop is abandoned";
-    EXPECT_TRUE(w.Errors.empty()) << "no message";
-    EXPECT_TRUE(w.Form().DropList.empty());
+    EXPECT_EQ(drag.drags, 0);
+    EXPECT_EQ(marked, 2);
+    EXPECT_FALSE(src.Exists(L"dropped.txt"));
+    EXPECT_EQ(dst.Read(L"a.txt"), "old a");
+    EXPECT_EQ(dst.Read(L"b.txt"), "b") << "the walk went on after the refused drop";
+
+    // Idle again: the same drop is taken.
+    EXPECT_EQ(DropOnto(f, {other.Path(L"dropped.txt")}), static_cast<DWORD>(DROPEFFECT_COPY));
+    EXPECT_EQ(src.Read(L"dropped.txt"), "D");
 }
 
 TEST(Drop, RefusesADirectoryDroppedIntoItselfOrItsSubtree) {
@@ -165,48 +268,6 @@ TEST(Drop, OffersCopyOrLinkAndIgnoresOwnDrag) {
     f.DragSourceActive = false;
 }
 
-// ---- drag out --------------------------------------------------------------------
-
-// The paths of a data object, read with DragQueryFileW.
-TStringList QueryFiles(IDataObject* data) {
-    TStringList paths;
-    FORMATETC format{CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
-    STGMEDIUM medium{};
-    if (data->GetData(&format, &medium) != S_OK)
-        return paths;
-    auto drop = static_cast<HDROP>(medium.hGlobal);
-    UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
-    for (UINT i = 0; i < count; ++i) {
-        wchar_t path[MAX_PATH];
-        DragQueryFileW(drop, i, path, MAX_PATH);
-        paths.push_back(path);
-    }
-    ReleaseStgMedium(&medium);
-    return paths;
-}
-
-struct DragCapture {
-    DragCapture(TForm1& f) {
-        RunDragDrop = [this, &f](IDataObject* data, DWORD allowed) {
-            ++drags;
-            paths = QueryFiles(data);
-            this->allowed = allowed;
-            activeDuringDrag = f.DragSourceActive;
-            return DWORD(DROPEFFECT_NONE);
-        };
-    }
-    ~DragCapture() { RunDragDrop = nullptr; }
-    int drags = 0;
-    TStringList paths;
-    DWORD allowed = 0;
-    bool activeDuringDrag = false;
-};
-
-int LineY(TForm1& f, int line) {
-    int h = static_cast<int>(SendMessageW(f.LBox_Files->Handle(), LB_GETITEMHEIGHT, 0, 0));
-    return line * h + h / 2;
-}
-
 // run.sh mounts a 256 KiB file system; a drop onto it that does not fit
 // fails as a whole, leaves no partial file under a final name and keeps an
 // existing file of that name.
@@ -250,6 +311,8 @@ TEST(Drop, OntoAFullDiskLeavesNoPartialFileAndKeepsTheOldOne) {
     EXPECT_TRUE(w.Errors.empty()) << "a failed drop shows nothing";
     RemoveTree(full + L"d");
 }
+
+// ---- drag out -------------------------------------------------------------------
 
 TEST(DragOut, CarriesTheMarkedEntriesInListOrderOrTheEntryUnderTheMouse) {
     TempTree t;

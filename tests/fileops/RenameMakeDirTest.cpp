@@ -173,12 +173,74 @@ TEST(Rename, CaseOnlyRenameReallyHappens) {
     EXPECT_EQ(w.DialogsShown(), 2);
 }
 
+// The entry whose name begins with blanks is the one renamed, never the
+// entry whose name is the same without them.
+TEST(Rename, EntryWhoseNameBeginsWithBlanksIsTheOneRenamed) {
+    TempTree t;
+    t.File(L"  lead.txt", "blanks");
+    t.File(L"lead.txt", "plain");
+    WindowDriver w(t.Root());
+    auto& f = w.Form();
+    PutCursor(f, L"  lead.txt");
+    w.OnDialogs({Answer(L"new.txt")});
+    f.RenameCommand();
+    EXPECT_EQ(t.Read(L"new.txt"), "blanks");
+    EXPECT_EQ(t.Read(L"lead.txt"), "plain");
+    EXPECT_FALSE(t.Exists(L"  lead.txt"));
+    EXPECT_EQ(IndexOfName(f.FileList, L"  lead.txt"), -1);
+    EXPECT_GE(IndexOfName(f.FileList, L"lead.txt"), 0);
+    ExpectCursorOn(w, L"new.txt");
+}
+
+// A change of letter case goes through a temporary name as long as the
+// name itself: a one-letter name, and a name that just fits the path limit.
+// When every such name is taken it says so and changes nothing.
+TEST(Rename, CaseOnlyRenameFitsWhereTheNameFitsAndGivesUpWhenNoNameIsFree) {
+    TempTree t;
+    t.File(L"a", "one letter");
+    std::wstring deep = L"deep\\";
+    while (t.Path(deep).size() < 236)
+        deep += L"level\\";
+    std::wstring lower(MaxFilePath - 1 - t.Path(deep).size(), L'x');
+    std::wstring upper(lower.size(), L'X');
+    t.File(deep + lower, "long");
+    WindowDriver w(t.Root());
+    auto& f = w.Form();
+    PutCursor(f, L"a");
+    w.OnDialogs({Answer(L"A")});
+    f.RenameCommand();
+    EXPECT_EQ(NameOnDisk(t.Path(L"A")), L"A");
+    EXPECT_EQ(t.Read(L"A"), "one letter");
+
+    f.CurDir = t.Path(deep);
+    f.ChangeDir(true);
+    PutCursor(f, lower);
+    w.OnDialogs({Answer(upper)});
+    f.RenameCommand();
+    EXPECT_EQ(NameOnDisk(t.Path(deep + upper)), upper);
+    EXPECT_EQ(t.Read(deep + upper), "long");
+
+    // All 36 one-character names taken: "A" itself and 0-9, B-Z.
+    for (wchar_t c : std::wstring(L"0123456789BCDEFGHIJKLMNOPQRSTUVWXYZ"))
+        t.File(std::wstring(1, c));
+    f.CurDir = t.Root();
+    f.ChangeDir(true);
+    PutCursor(f, L"A");
+    std::vector<std::wstring> notices;
+    w.OnDialogs({Answer(L"a"), Notice(notices)});
+    f.RenameCommand();
+    EXPECT_EQ(notices, std::vector<std::wstring>{
+                           L"作業用の一時的な名前を作れないのでリネームできません: a"});
+    EXPECT_EQ(NameOnDisk(t.Path(L"A")), L"A");
+    EXPECT_EQ(t.Read(L"A"), "one letter");
+    EXPECT_TRUE(w.Errors.empty());
+}
+
 TEST(Rename, FailuresShowTheirMessagesAndChangeNothing) {
     struct {
         const char* what;
         std::wstring entry, answer, message;
     } cases[] = {
-        {"leading space in the old name", L" lead.txt", L"new.txt", L"リネームに失敗しました"},
         {"name of another entry", L"one.txt", L"two.txt", L"リネームに失敗しました"},
         {"unchanged name", L"one.txt", L"one.txt", L"one.txt が存在しているのでリネームできません"},
         {"unchanged directory name", L"sub", L"sub", L"sub が存在しているのでリネームできません"},
