@@ -233,9 +233,20 @@ void TForm1::CalcPageLines() {
     LBox_Files->SetItemHeight(h);
 }
 
+// The gap between the texts of the first row: 40 design pixels, less where
+// the window is too narrow for the row to end before the clock (a large DPI
+// on a small screen), but never less than 8.
+int TForm1::FirstRowGap() const {
+    int clockLeft = Panel1->Width() - SText_Date->Width() - Scale(10);
+    int texts = SText_Page->Left() + SText_Page->Width() + SText_Total->Width() +
+                SText_Used->Width() + SText_Free->Width();
+    // Three gaps between the texts and one before the clock.
+    return std::clamp((clockLeft - texts) / 4, Scale(8), Scale(40));
+}
+
 void TForm1::ArrangeWindow() {
     CalcPageLines();
-    int gap = Scale(40);
+    int gap = FirstRowGap();
     SText_Total->SetLeft(SText_Page->Left() + SText_Page->Width() + gap);
     SText_Used->SetLeft(SText_Total->Left() + SText_Total->Width() + gap);
     SText_Free->SetLeft(SText_Used->Left() + SText_Used->Width() + gap);

@@ -4,6 +4,8 @@
 #include "ui/Dpi.h"
 #include "ui/Form.h"
 
+#include <algorithm>
+
 #include <commctrl.h>
 #include <windowsx.h>
 
@@ -219,6 +221,11 @@ void StaticText::AdjustSize() {
     SIZE size = MeasureText(hfont_.get(), text.empty() ? std::wstring(L" ") : text);
     if (text.empty())
         size.cx = 0;
+    if (KeepInside) {
+        RECT parent{};
+        GetClientRect(GetParent(hwnd_), &parent);
+        size.cx = std::max(0L, std::min<LONG>(size.cx, parent.right - Left()));
+    }
     if (size.cx != Width() || size.cy != Height())
         SetBounds(Left(), Top(), size.cx, size.cy);
 }

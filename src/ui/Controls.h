@@ -96,6 +96,8 @@ class StaticText : public Control {
     void SetFont(const FontSpec& font) override;
     bool Reflect(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
     bool AutoSize = true;
+    // With AutoSize: never wider than the room left of the parent's right edge.
+    bool KeepInside = false;
 
   private:
     void AdjustSize();
