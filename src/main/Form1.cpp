@@ -244,6 +244,17 @@ int TForm1::FirstRowGap() const {
     return std::clamp((clockLeft - texts) / 4, Scale(8), Scale(40));
 }
 
+// The clock ends the first row. Where the window is too narrow for that row
+// (a large DPI on a small screen), it moves to the free left end of the
+// third row rather than cover the free space.
+void TForm1::PlaceClock(int row3) {
+    int right = Panel1->Width() - SText_Date->Width() - Scale(10);
+    if (SText_Free->Left() + SText_Free->Width() + Scale(8) <= right)
+        SText_Date->SetBounds(right, SText_Page->Top(), SText_Date->Width(), SText_Date->Height());
+    else
+        SText_Date->SetBounds(StaticText3->Left(), row3, SText_Date->Width(), SText_Date->Height());
+}
+
 void TForm1::ArrangeWindow() {
     CalcPageLines();
     int gap = FirstRowGap();
@@ -270,8 +281,9 @@ void TForm1::ArrangeWindow() {
         c->SetTop(row3);
     int panelWidth = Panel1->Width();
     int margin = Scale(10);
-    for (auto* c : {SText_Date.get(), SText_SizeM.get(), SText_SizeA.get()})
+    for (auto* c : {SText_SizeM.get(), SText_SizeA.get()})
         c->SetLeft(panelWidth - c->Width() - margin);
+    PlaceClock(row3);
     StaticText1->SetLeft(SText_SizeM->Left() - StaticText1->Width() - margin);
     StaticText2->SetLeft(SText_SizeA->Left() - StaticText2->Width() - margin);
     SText_Marked->SetLeft(StaticText1->Left() - SText_Marked->Width());

@@ -234,6 +234,7 @@ class TForm1 : public ui::Form {
   private:
     void CreateComponents();
     int FirstRowGap() const;
+    void PlaceClock(int row3);
     std::unique_ptr<ui::StaticText> MakeText(HWND parent, int left, int top, int width, int height,
                                              const wchar_t* text);
 };

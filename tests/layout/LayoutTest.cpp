@@ -204,6 +204,17 @@ TEST_F(Layout, MainWindowAtTheScreenDpi) {
     };
     checkHeader("at start");
 
+    // A window narrower than the header's first row: the clock gives way.
+    RECT designed = f.Bounds();
+    f.SetBounds(designed.left, designed.top, ui::ScaleToDpi(800, dpi), Height(designed));
+    w.Pump();
+    bool fitsBefore = designFits;
+    designFits = true;
+    checkHeader("800 design pixels wide");
+    designFits = fitsBefore;
+    f.SetBounds(designed.left, designed.top, Width(designed), Height(designed));
+    w.Pump();
+
     // A larger font makes the header higher: the page is computed after.
     ui::FontSpec big = f.Font();
     big.Size = 14;
