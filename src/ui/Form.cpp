@@ -123,8 +123,12 @@ void Form::ChangeDpi(int dpi, const RECT& suggested) {
     for (HWND child : children)
         if (Control* control = Control::FromHandle(child))
             control->Rescale(old, dpi);
-    SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
-                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    // Bounds set before the form is shown (the stored ones) are kept as
+    // they are, whatever screen they lie on.
+    if (IsWindowVisible(hwnd_))
+        SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top,
+                     suggested.right - suggested.left, suggested.bottom - suggested.top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
     FormDpiChanged();
 }
 
