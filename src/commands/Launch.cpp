@@ -36,15 +36,22 @@ std::wstring EditorCommandLine(const std::wstring& editorPath, const std::wstrin
     return editor + L" " + file;
 }
 
+STARTUPINFOW EditorStartupInfo(STARTUPINFOW inherited) {
+    // The three handle fields carry the hot key and the monitor when the
+    // standard-handle flag is not set: only that case clears them.
+    if (inherited.dwFlags & STARTF_USESTDHANDLES) {
+        inherited.dwFlags &= ~STARTF_USESTDHANDLES;
+        inherited.hStdInput = inherited.hStdOutput = inherited.hStdError = nullptr;
+    }
+    return inherited;
+}
+
 void TForm1::StartEditor(const std::wstring& path) {
     std::wstring commandLine = EditorCommandLine(EditorPath, path);
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    GetStartupInfoW(&startup);
-    // Standard handles may only be passed on to a child that inherits
-    // handles, and the editor inherits none.
-    startup.dwFlags &= ~STARTF_USESTDHANDLES;
-    startup.hStdInput = startup.hStdOutput = startup.hStdError = nullptr;
+    STARTUPINFOW own{};
+    own.cb = sizeof own;
+    GetStartupInfoW(&own);
+    STARTUPINFOW startup = EditorStartupInfo(own);
     PROCESS_INFORMATION process{};
     if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE,
                         CREATE_DEFAULT_ERROR_MODE, nullptr, nullptr, &startup, &process)) {

@@ -12,6 +12,11 @@
 // options is used as configured.
 std::wstring EditorCommandLine(const std::wstring& editorPath, const std::wstring& filePath);
 
+// The start-up information the editor gets: the program's own, passed on
+// whole (show state, position, hot key, monitor) but for standard handles,
+// which only a child that inherits handles could use.
+STARTUPINFOW EditorStartupInfo(STARTUPINFOW inherited);
+
 // The shell's open call, replaceable so that tests never start the programs
 // associated with real files.
 inline decltype(&ShellExecuteW) ShellExecuteFn = &ShellExecuteW;

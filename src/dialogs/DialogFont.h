@@ -1,6 +1,6 @@
 #pragma once
-// Every dialog's controls take the main window's font at min(size - 2, 12)
-// points.
+// Every dialog's controls take the main window's font, colour included, at
+// min(size - 2, 12) points.
 
 #include "ui/Application.h"
 #include "ui/Font.h"
@@ -13,7 +13,6 @@ inline ui::FontSpec DialogFont() {
     if (ui::Form* main = ui::App().MainForm())
         font = main->Font();
     font.Size = std::min(font.Size - 2, 12);
-    font.Color = GetSysColor(COLOR_BTNTEXT);
     return font;
 }
 

@@ -27,7 +27,8 @@ TMakeDir::TMakeDir() {
         std::make_unique<ui::Button>(*this, Handle(), 184, 76, 75, 24, L"ｷｬﾝｾﾙ", IDCANCEL);
     Button_Cancel->ModalResult = ui::mrCancel;
     Edit1 = std::make_unique<ui::Edit>(Handle(), 16, 40, 305, 23, EditId);
-    Label1 = std::make_unique<ui::StaticText>(Handle(), 16, 16, 273, 15, L"", false);
+    Label1 = std::make_unique<ui::StaticText>(Handle(), 16, 16, 273, 15, L"");
+    Label1->KeepInside = true;
     Label1->SetBackColor(Color());
     SetEachFont();
 }

@@ -13,7 +13,8 @@ TMsgBox::TMsgBox() {
     Button_Ok->ModalResult = ui::mrOk;
     // Tab order: OK first, then Cancel.
     SetWindowPos(Button_Ok->Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-    Label1 = std::make_unique<ui::StaticText>(Handle(), 16, 16, 252, 15, L"", false);
+    Label1 = std::make_unique<ui::StaticText>(Handle(), 16, 16, 252, 15, L"");
+    Label1->KeepInside = true;
     Label1->SetBackColor(Color());
     SetEachFont();
 }

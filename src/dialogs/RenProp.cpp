@@ -12,7 +12,8 @@ constexpr int GroupLeft = 8, GroupTop = 32;
 TRenProp::TRenProp() {
     CreateFrame(DialogStyle(289, 140), L"", MainHandle());
     Label1 = std::make_unique<ui::StaticText>(Handle(), 8, 8, 221, 15,
-                                              L"マークされたファイル名を変更します", false);
+                                              L"マークされたファイル名を変更します");
+    Label1->KeepInside = true;
     Label1->SetBackColor(Color());
     GroupBox1 =
         std::make_unique<ui::GroupBox>(Handle(), GroupLeft, GroupTop, 257, 60, L"条件", Color());

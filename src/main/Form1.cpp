@@ -96,27 +96,30 @@ void TForm1::CreateComponents() {
 }
 
 // Lays out the frame lines, the header panel and the list area from the
-// current client size and header height (the panels' alignment).
+// current client size and header height (the panels' alignment). The lines
+// are one design pixel thick.
 static void LayoutFrame(TForm1& f) {
     int w = f.ClientWidth();
     int h = f.ClientHeight();
+    int line = f.Scale(1);
     int headerHeight = f.Panel1->Height();
     auto& s = f.Splitters;
-    s[2]->SetBounds(0, 0, w, 1); // Splitter03: spacer above the header
-    f.Panel1->SetBounds(0, 1, w, headerHeight);
-    s[0]->SetBounds(0, 1 + headerHeight, w, 1); // Splitter01: gray line
-    s[1]->SetBounds(0, 2 + headerHeight, w, 1); // Splitter02: spacer
-    int listTop = 3 + headerHeight;
+    s[2]->SetBounds(0, 0, w, line); // Splitter03: spacer above the header
+    f.Panel1->SetBounds(0, line, w, headerHeight);
+    s[0]->SetBounds(0, line + headerHeight, w, line);     // Splitter01: gray line
+    s[1]->SetBounds(0, 2 * line + headerHeight, w, line); // Splitter02: spacer
+    int listTop = 3 * line + headerHeight;
     int listHeight = std::max(0, h - listTop);
     f.Panel2->SetBounds(0, listTop, w, listHeight);
-    s[5]->SetBounds(0, 0, w, 1);                // Splitter06: header top
-    s[3]->SetBounds(0, 0, 1, headerHeight);     // Splitter04: header left
-    s[4]->SetBounds(w - 1, 0, 1, headerHeight); // Splitter05: header right
-    s[6]->SetBounds(0, 0, w, 1);                // Splitter07: list top
-    s[7]->SetBounds(0, listHeight - 1, w, 1);   // Splitter08: list bottom
-    s[8]->SetBounds(0, 0, 1, listHeight);       // Splitter09: list left
-    s[9]->SetBounds(w - 1, 0, 1, listHeight);   // Splitter10: list right
-    f.LBox_Files->SetBounds(1, 1, std::max(0, w - 2), std::max(0, listHeight - 2));
+    s[5]->SetBounds(0, 0, w, line);                   // Splitter06: header top
+    s[3]->SetBounds(0, 0, line, headerHeight);        // Splitter04: header left
+    s[4]->SetBounds(w - line, 0, line, headerHeight); // Splitter05: header right
+    s[6]->SetBounds(0, 0, w, line);                   // Splitter07: list top
+    s[7]->SetBounds(0, listHeight - line, w, line);   // Splitter08: list bottom
+    s[8]->SetBounds(0, 0, line, listHeight);          // Splitter09: list left
+    s[9]->SetBounds(w - line, 0, line, listHeight);   // Splitter10: list right
+    f.LBox_Files->SetBounds(line, line, std::max(0, w - 2 * line),
+                            std::max(0, listHeight - 2 * line));
 }
 
 void TForm1::FormCreate() {
@@ -135,6 +138,8 @@ void TForm1::FormCreate() {
     SortPropShown = false;
     RegisterDropTarget();
     ReadIniFile();
+    // Stored bounds may be from a monitor that is gone, or damaged.
+    BringOnScreen();
     SetEachFont();
 }
 
@@ -153,6 +158,11 @@ void TForm1::FormResize() {
         return;
     LayoutFrame(*this);
     ArrangeWindow();
+}
+
+void TForm1::FormDpiChanged() {
+    MakeLineFont();
+    FormResize();
 }
 
 void TForm1::FormClose() {
@@ -182,6 +192,7 @@ void TForm1::SetEachFont() {
     for (auto* t : texts)
         t->SetFont(Font());
     LBox_Files->SetFont(Font());
+    MakeLineFont();
     SetColor(WindowColor);
     Panel1->SetBackColor(WindowColor);
     Panel2->SetBackColor(WindowColor);
@@ -196,6 +207,12 @@ void TForm1::SetEachFont() {
                     SText_Free.get(), SText_Page.get(), SText_SizeA.get(), SText_SizeM.get(),
                     SText_Total.get(), SText_Used.get()})
         t->SetFontColor(clCyan);
+}
+
+void TForm1::MakeLineFont() {
+    ui::FontSpec plain = Font();
+    plain.Style = 0;
+    LineFont = ui::CreateFontFrom(plain, Dpi());
 }
 
 int LineHeight(HFONT font) {
@@ -216,36 +233,66 @@ void TForm1::CalcPageLines() {
     LBox_Files->SetItemHeight(h);
 }
 
+// The gap between the texts of the first row: 40 design pixels, less where
+// the window is too narrow for the row to end before the clock (a large DPI
+// on a small screen), but never less than 8.
+int TForm1::FirstRowGap() const {
+    int clockLeft = Panel1->Width() - SText_Date->Width() - Scale(10);
+    int texts = SText_Page->Left() + SText_Page->Width() + SText_Total->Width() +
+                SText_Used->Width() + SText_Free->Width();
+    // Three gaps between the texts and one before the clock.
+    return std::clamp((clockLeft - texts) / 4, Scale(8), Scale(40));
+}
+
+// The clock ends the first row. Where the window is too narrow for that row
+// (a large DPI on a small screen), it moves to the free left end of the
+// third row rather than cover the free space.
+void TForm1::PlaceClock(int row3) {
+    int right = Panel1->Width() - SText_Date->Width() - Scale(10);
+    if (SText_Free->Left() + SText_Free->Width() + Scale(8) <= right)
+        SText_Date->SetBounds(right, SText_Page->Top(), SText_Date->Width(), SText_Date->Height());
+    else
+        SText_Date->SetBounds(StaticText3->Left(), row3, SText_Date->Width(), SText_Date->Height());
+}
+
 void TForm1::ArrangeWindow() {
     CalcPageLines();
-    SText_Total->SetLeft(SText_Page->Left() + SText_Page->Width() + 40);
-    SText_Used->SetLeft(SText_Total->Left() + SText_Total->Width() + 40);
-    SText_Free->SetLeft(SText_Used->Left() + SText_Used->Width() + 40);
+    int gap = FirstRowGap();
+    SText_Total->SetLeft(SText_Page->Left() + SText_Page->Width() + gap);
+    SText_Used->SetLeft(SText_Total->Left() + SText_Total->Width() + gap);
+    SText_Free->SetLeft(SText_Used->Left() + SText_Used->Width() + gap);
     Label_Path->SetLeft(StaticText3->Left() + StaticText3->Width());
-    int headerHeight = SText_Page->Height() + StaticText3->Height() + SText_Files->Height() + 32;
+    // The path label does not size itself; it takes the height of its font.
+    Label_Path->SetHeight(ui::MeasureText(Label_Path->FontHandle(), L"_").cy);
+    int headerHeight =
+        SText_Page->Height() + StaticText3->Height() + SText_Files->Height() + Scale(32);
     if (Panel1->Height() != headerHeight) {
         Panel1->SetHeight(headerHeight);
         LayoutFrame(*this);
+        // The list area changed with the header.
+        CalcPageLines();
     }
-    int row2 = SText_Page->Height() + 16;
+    int row2 = SText_Page->Height() + Scale(16);
     for (auto* c : {StaticText3.get(), Label_Path.get(), SText_Marked.get(), StaticText1.get(),
                     SText_SizeM.get()})
         c->SetTop(row2);
-    int row3 = Panel1->Height() - SText_Files->Height() - 8;
+    int row3 = Panel1->Height() - SText_Files->Height() - Scale(8);
     for (auto* c : {SText_Files.get(), StaticText2.get(), SText_SizeA.get()})
         c->SetTop(row3);
     int panelWidth = Panel1->Width();
-    for (auto* c : {SText_Date.get(), SText_SizeM.get(), SText_SizeA.get()})
-        c->SetLeft(panelWidth - c->Width() - 10);
-    StaticText1->SetLeft(SText_SizeM->Left() - StaticText1->Width() - 10);
-    StaticText2->SetLeft(SText_SizeA->Left() - StaticText2->Width() - 10);
+    int margin = Scale(10);
+    for (auto* c : {SText_SizeM.get(), SText_SizeA.get()})
+        c->SetLeft(panelWidth - c->Width() - margin);
+    PlaceClock(row3);
+    StaticText1->SetLeft(SText_SizeM->Left() - StaticText1->Width() - margin);
+    StaticText2->SetLeft(SText_SizeA->Left() - StaticText2->Width() - margin);
     SText_Marked->SetLeft(StaticText1->Left() - SText_Marked->Width());
     SText_Files->SetLeft(StaticText1->Left() - SText_Files->Width());
     Label_Path->SetBounds(Label_Path->Left(), Label_Path->Top(),
                           SText_Marked->Left() - Label_Path->Left(), Label_Path->Height());
     if (!PathText.empty())
         Label_Path->SetText(FitText(PathText, Label_Path->FontHandle(),
-                                    SText_Marked->Left() - Label_Path->Left() - 10));
+                                    SText_Marked->Left() - Label_Path->Left() - margin));
     // Before the first scan the list is only unread: showing the window
     // reads it, and a second read here would double the start on a huge
     // directory.

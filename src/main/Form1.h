@@ -86,11 +86,15 @@ class TForm1 : public ui::Form {
     std::array<std::unique_ptr<ui::Panel>, 10> Splitters; // Splitter01 ... Splitter10
     std::unique_ptr<ui::Timer> Timer1;
     TplFolderWatcher DirWatcher;
+    // The list lines are drawn plain, whatever the style of the window font.
+    win::UniqueFont LineFont;
+    void MakeLineFont();
 
     // Shell and start-up.
     void FormCreate();
     void FormShow() override;
     void FormResize() override;
+    void FormDpiChanged() override;
     void FormClose() override;
     void FormDestroy();
     void SetEachFont();
@@ -224,9 +228,13 @@ class TForm1 : public ui::Form {
 
   protected:
     LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+    // Keys go to the list whenever the window is active.
+    HWND DefaultFocus() const override { return LBox_Files ? LBox_Files->Handle() : nullptr; }
 
   private:
     void CreateComponents();
+    int FirstRowGap() const;
+    void PlaceClock(int row3);
     std::unique_ptr<ui::StaticText> MakeText(HWND parent, int left, int top, int width, int height,
                                              const wchar_t* text);
 };

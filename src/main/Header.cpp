@@ -38,7 +38,7 @@ void TForm1::ShowDriveSpace() {
 void TForm1::ShowPath() {
     PathText = CurDir;
     Label_Path->SetText(FitText(PathText, Label_Path->FontHandle(),
-                                SText_Marked->Left() - Label_Path->Left() - 10));
+                                SText_Marked->Left() - Label_Path->Left() - Scale(10)));
 }
 
 void TForm1::ShowClock() {

@@ -83,7 +83,7 @@ void TForm1::LBox_FilesDrawItem(HDC dc, int index, const RECT& rect, UINT state)
             font = clBlack;
             back = showsDir ? clCyan : clWhite;
         }
-        win::SelectGuard select(dc, LBox_Files->FontHandle());
+        win::SelectGuard select(dc, LineFont ? LineFont.get() : LBox_Files->FontHandle());
         SetTextColor(dc, font);
         SetBkColor(dc, back);
         SetBkMode(dc, OPAQUE);
@@ -94,8 +94,8 @@ void TForm1::LBox_FilesDrawItem(HDC dc, int index, const RECT& rect, UINT state)
         GetTextExtentPoint32W(dc, right.c_str(), static_cast<int>(right.size()), &size);
         int x = (rect.right - rect.left) - size.cx;
         TextOutW(dc, x, rect.top, right.c_str(), static_cast<int>(right.size()));
-        if (state & ODS_FOCUS)
-            DrawFocusRect(dc, &rect);
+        // No focus rectangle: the list control leaves an owner-drawn line's
+        // focus to its owner, and the cursor line's colours already show it.
     } catch (...) {
         // A line that cannot be painted stays as far as it was drawn.
     }

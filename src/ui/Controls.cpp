@@ -1,7 +1,10 @@
 #include "ui/Controls.h"
 
 #include "ui/Application.h"
+#include "ui/Dpi.h"
 #include "ui/Form.h"
+
+#include <algorithm>
 
 #include <commctrl.h>
 #include <windowsx.h>
@@ -49,6 +52,13 @@ void RegisterPanelClass() {
 
 } // namespace
 
+static RECT RectInParent(HWND hwnd) {
+    RECT r{};
+    GetWindowRect(hwnd, &r);
+    MapWindowPoints(nullptr, GetParent(hwnd), reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
 unsigned CurrentShiftState() {
     unsigned s = 0;
     if (GetKeyState(VK_SHIFT) < 0)
@@ -72,12 +82,36 @@ Control* Control::FromHandle(HWND hwnd) {
     return hwnd ? static_cast<Control*>(GetPropW(hwnd, ControlProp)) : nullptr;
 }
 
+// The DPI of the form a window belongs to.
+static int FormDpi(HWND hwnd) {
+    HWND root = GetAncestor(hwnd, GA_ROOT);
+    if (Form* form = Form::FromHandle(root ? root : hwnd))
+        return form->Dpi();
+    return WindowDpi(hwnd);
+}
+
+int Control::Dpi() const {
+    return FormDpi(hwnd_);
+}
+
+void Control::Rescale(int oldDpi, int newDpi) {
+    RECT r = RectInParent(hwnd_);
+    auto scale = [&](LONG v) { return MulDiv(v, newDpi, oldDpi); };
+    MoveWindow(hwnd_, scale(r.left), scale(r.top), scale(r.right - r.left), scale(r.bottom - r.top),
+               TRUE);
+    if (hfont_)
+        SetFont(font_);
+}
+
 void Control::Create(HWND parent, const wchar_t* cls, DWORD style, DWORD exStyle, int left, int top,
                      int width, int height, const std::wstring& text, int id) {
     id_ = id;
-    hwnd_ = CreateWindowExW(
-        exStyle, cls, text.c_str(), style | WS_CHILD | WS_VISIBLE, left, top, width, height, parent,
-        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
+    int dpi = FormDpi(parent);
+    auto scale = [dpi](int v) { return ScaleToDpi(v, dpi); };
+    hwnd_ = CreateWindowExW(exStyle, cls, text.c_str(), style | WS_CHILD | WS_VISIBLE, scale(left),
+                            scale(top), scale(width), scale(height), parent,
+                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                            GetModuleHandleW(nullptr), nullptr);
     SetPropW(hwnd_, ControlProp, this);
     backBrush_.reset(CreateSolidBrush(back_));
 }
@@ -100,13 +134,6 @@ bool Control::OwnMessage(UINT, WPARAM, LPARAM, LRESULT&) {
 }
 bool Control::Reflect(UINT, WPARAM, LPARAM, LRESULT&) {
     return false;
-}
-
-static RECT RectInParent(HWND hwnd) {
-    RECT r{};
-    GetWindowRect(hwnd, &r);
-    MapWindowPoints(nullptr, GetParent(hwnd), reinterpret_cast<POINT*>(&r), 2);
-    return r;
 }
 
 int Control::Left() const {
@@ -153,7 +180,7 @@ void Control::SetText(const std::wstring& text) {
 
 void Control::SetFont(const FontSpec& font) {
     font_ = font;
-    hfont_ = CreateFontFrom(font);
+    hfont_ = CreateFontFrom(font, Dpi());
     SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(hfont_.get()), TRUE);
 }
 
@@ -194,6 +221,11 @@ void StaticText::AdjustSize() {
     SIZE size = MeasureText(hfont_.get(), text.empty() ? std::wstring(L" ") : text);
     if (text.empty())
         size.cx = 0;
+    if (KeepInside) {
+        RECT parent{};
+        GetClientRect(GetParent(hwnd_), &parent);
+        size.cx = std::max(0L, std::min<LONG>(size.cx, parent.right - Left()));
+    }
     if (size.cx != Width() || size.cy != Height())
         SetBounds(Left(), Top(), size.cx, size.cy);
 }
@@ -234,7 +266,7 @@ bool GroupBox::Reflect(UINT msg, WPARAM wp, LPARAM, LRESULT& result) {
     if (msg != WM_CTLCOLORSTATIC)
         return false;
     HDC dc = reinterpret_cast<HDC>(wp);
-    SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+    SetTextColor(dc, font_.Color);
     SetBkColor(dc, back_);
     result = reinterpret_cast<LRESULT>(backBrush_.get());
     return true;
@@ -309,6 +341,13 @@ void RadioButton::SetChecked(bool checked) {
 }
 
 bool RadioButton::Reflect(UINT msg, WPARAM wp, LPARAM, LRESULT& result) {
+    if (msg == WM_CTLCOLORSTATIC) { // the caption in the font's colour
+        HDC dc = reinterpret_cast<HDC>(wp);
+        SetTextColor(dc, font_.Color);
+        SetBkColor(dc, back_);
+        result = reinterpret_cast<LRESULT>(backBrush_.get());
+        return true;
+    }
     if (msg != WM_COMMAND || HIWORD(wp) != BN_CLICKED)
         return false;
     if (OnClick)
@@ -323,6 +362,16 @@ Edit::Edit(HWND parent, int left, int top, int width, int height, int id) {
     Create(parent, L"EDIT", ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE, left, top, width, height,
            L"", id);
     EnableSubclass();
+}
+
+bool Edit::Reflect(UINT msg, WPARAM wp, LPARAM, LRESULT& result) {
+    if (msg != WM_CTLCOLOREDIT)
+        return false;
+    HDC dc = reinterpret_cast<HDC>(wp);
+    SetTextColor(dc, font_.Color);
+    SetBkColor(dc, GetSysColor(COLOR_WINDOW));
+    result = reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
+    return true;
 }
 
 void Edit::SelectAll() {
@@ -456,6 +505,9 @@ bool ListBox::OwnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
         }
         return false;
     case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+    case WM_XBUTTONDOWN:
         if (OnMouseDown)
             OnMouseDown(GET_X_LPARAM(lp), GET_Y_LPARAM(lp));
         return false;

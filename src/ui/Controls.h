@@ -57,8 +57,14 @@ class Control {
     // A notification the parent received about this control.
     virtual bool Reflect(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
 
+    // The DPI of the form the control is on.
+    int Dpi() const;
+    // Place, size and font from one DPI to another.
+    void Rescale(int oldDpi, int newDpi);
+
   protected:
     Control() = default;
+    // Positions and sizes are design lengths, scaled to the form's DPI.
     void Create(HWND parent, const wchar_t* cls, DWORD style, DWORD exStyle, int left, int top,
                 int width, int height, const std::wstring& text, int id = 0);
     // Hooks the control's own messages (a subclass); return true to consume.
@@ -90,6 +96,8 @@ class StaticText : public Control {
     void SetFont(const FontSpec& font) override;
     bool Reflect(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
     bool AutoSize = true;
+    // With AutoSize: never wider than the room left of the parent's right edge.
+    bool KeepInside = false;
 
   private:
     void AdjustSize();
@@ -140,6 +148,7 @@ class Edit : public Control {
   public:
     Edit(HWND parent, int left, int top, int width, int height, int id);
     void SelectAll();
+    bool Reflect(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
     // Key-down before the edit handles it; set key to 0 to consume.
     std::function<void(WORD& key, unsigned shift)> OnKeyDown;
 

@@ -1,17 +1,18 @@
 #include "ui/Font.h"
 
+#include "ui/Dpi.h"
+
 #include <commdlg.h>
 
 namespace ui {
 
-int PointsToPixels(int points) {
-    win::WindowDC screen(nullptr);
-    return MulDiv(points, GetDeviceCaps(screen, LOGPIXELSY), 72);
+int PointsToPixels(int points, int dpi) {
+    return MulDiv(points, dpi > 0 ? dpi : WindowDpi(nullptr), 72);
 }
 
-LOGFONTW ToLogFont(const FontSpec& font) {
+LOGFONTW ToLogFont(const FontSpec& font, int dpi) {
     LOGFONTW lf{};
-    lf.lfHeight = -PointsToPixels(font.Size);
+    lf.lfHeight = -PointsToPixels(font.Size, dpi);
     lf.lfWeight = (font.Style & StyleBold) ? FW_BOLD : FW_NORMAL;
     lf.lfItalic = (font.Style & StyleItalic) ? 1 : 0;
     lf.lfUnderline = (font.Style & StyleUnderline) ? 1 : 0;
@@ -35,8 +36,8 @@ FontSpec FromLogFont(const LOGFONTW& lf, int points, COLORREF color) {
     return font;
 }
 
-win::UniqueFont CreateFontFrom(const FontSpec& font) {
-    LOGFONTW lf = ToLogFont(font);
+win::UniqueFont CreateFontFrom(const FontSpec& font, int dpi) {
+    LOGFONTW lf = ToLogFont(font, dpi);
     return win::UniqueFont(CreateFontIndirectW(&lf));
 }
 

@@ -20,11 +20,12 @@ struct FontSpec {
     bool operator==(const FontSpec&) const = default;
 };
 
-// Pixel height of the characters for a size in points on the screen.
-int PointsToPixels(int points);
-win::UniqueFont CreateFontFrom(const FontSpec& font);
-// The font as a LOGFONT, for the font selection dialog.
-LOGFONTW ToLogFont(const FontSpec& font);
+// Pixel height of the characters for a size in points at `dpi` (0: the
+// system DPI).
+int PointsToPixels(int points, int dpi = 0);
+win::UniqueFont CreateFontFrom(const FontSpec& font, int dpi = 0);
+// The font as a LOGFONT (the font selection dialog works at the system DPI).
+LOGFONTW ToLogFont(const FontSpec& font, int dpi = 0);
 FontSpec FromLogFont(const LOGFONTW& lf, int points, COLORREF color);
 
 // Shows the font selection dialog over `owner`; false when the user cancels.

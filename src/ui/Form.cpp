@@ -3,11 +3,20 @@
 #include "ui/Application.h"
 #include "ui/Controls.h"
 
+#include <algorithm>
+#include <vector>
+
 namespace ui {
 
 namespace {
 
 const wchar_t* const FormClass = L"PelmoForm";
+
+// Smaller than this (design units) a window is of no use and gets its
+// designed size; a title bar shows at least this much of itself.
+constexpr int MinimumUsableWidth = 240;
+constexpr int MinimumUsableHeight = 120;
+constexpr int MinimumVisibleTitle = 100;
 
 void RegisterFormClass() {
     static bool registered = false;
@@ -36,17 +45,91 @@ Form::~Form() {
     }
 }
 
+Form* Form::FromHandle(HWND hwnd) {
+    if (!hwnd)
+        return nullptr;
+    wchar_t cls[32];
+    if (!GetClassNameW(hwnd, cls, 32) || lstrcmpW(cls, FormClass) != 0)
+        return nullptr;
+    return reinterpret_cast<Form*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+}
+
 void Form::CreateFrame(const FormStyle& style, const std::wstring& caption, HWND owner) {
     RegisterFormClass();
-    RECT r{0, 0, style.clientWidth, style.clientHeight};
-    AdjustWindowRectEx(&r, style.style, FALSE, style.exStyle);
-    hwnd_ =
-        CreateWindowExW(style.exStyle, FormClass, caption.c_str(), style.style | WS_CLIPCHILDREN,
-                        CW_USEDEFAULT, CW_USEDEFAULT, r.right - r.left, r.bottom - r.top, owner,
-                        nullptr, GetModuleHandleW(nullptr), nullptr);
+    style_ = style.style | WS_CLIPCHILDREN;
+    exStyle_ = style.exStyle;
+    designClient_ = {style.clientWidth, style.clientHeight};
+    hwnd_ = CreateWindowExW(exStyle_, FormClass, caption.c_str(), style_, CW_USEDEFAULT,
+                            CW_USEDEFAULT, style.clientWidth, style.clientHeight, owner, nullptr,
+                            GetModuleHandleW(nullptr), nullptr);
+    // A dialog is laid out for the screen of the window it is shown over.
+    dpi_ = WindowDpi(owner ? owner : hwnd_);
+    SetClientSize(Scale(style.clientWidth), Scale(style.clientHeight));
     SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Form::WindowProc));
     SetColor(style.color);
+}
+
+void Form::SetClientSize(int width, int height) {
+    RECT r{0, 0, width, height};
+    AdjustWindowRectExForDpi(&r, style_, FALSE, exStyle_, dpi_);
+    SetWindowPos(hwnd_, nullptr, 0, 0, r.right - r.left, r.bottom - r.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Form::BringOnScreen() {
+    RECT r = Bounds();
+    RECT designed{0, 0, Scale(designClient_.cx), Scale(designClient_.cy)};
+    AdjustWindowRectExForDpi(&designed, style_, FALSE, exStyle_, dpi_);
+    if (r.right - r.left < Scale(MinimumUsableWidth))
+        r.right = r.left + (designed.right - designed.left);
+    if (r.bottom - r.top < Scale(MinimumUsableHeight))
+        r.bottom = r.top + (designed.bottom - designed.top);
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    if (!GetMonitorInfoW(MonitorFromRect(&r, MONITOR_DEFAULTTONEAREST), &monitor))
+        return;
+    const RECT& work = monitor.rcWork;
+    // The title bar is what a person grabs: enough of it must be on the screen.
+    RECT titleBar{r.left, r.top, r.right, r.top + GetSystemMetricsForDpi(SM_CYCAPTION, dpi_)};
+    RECT seen{};
+    IntersectRect(&seen, &titleBar, &work);
+    bool reachable = seen.right - seen.left >= Scale(MinimumVisibleTitle) &&
+                     seen.bottom - seen.top >= (titleBar.bottom - titleBar.top) / 2;
+    int width = r.right - r.left;
+    int height = r.bottom - r.top;
+    if (!reachable) {
+        r.left = std::max<LONG>(work.left, std::min<LONG>(r.left, work.right - width));
+        r.top = std::max<LONG>(work.top, std::min<LONG>(r.top, work.bottom - height));
+    }
+    RECT now = Bounds();
+    if (!EqualRect(&now, &r))
+        SetWindowPos(hwnd_, nullptr, r.left, r.top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// Scales every control of the form from the old DPI to the new one (place,
+// size and font) and takes the bounds Windows suggests for the new screen.
+void Form::ChangeDpi(int dpi, const RECT& suggested) {
+    int old = dpi_;
+    dpi_ = dpi;
+    std::vector<HWND> children;
+    EnumChildWindows(
+        hwnd_,
+        [](HWND child, LPARAM list) {
+            reinterpret_cast<std::vector<HWND>*>(list)->push_back(child);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&children));
+    for (HWND child : children)
+        if (Control* control = Control::FromHandle(child))
+            control->Rescale(old, dpi);
+    // Bounds set before the form is shown (the stored ones) are kept as
+    // they are, whatever screen they lie on.
+    if (IsWindowVisible(hwnd_))
+        SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top,
+                     suggested.right - suggested.left, suggested.bottom - suggested.top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+    FormDpiChanged();
 }
 
 LRESULT CALLBACK Form::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
@@ -77,6 +160,30 @@ LRESULT Form::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_SIZE:
         FormResize();
         return 0;
+    case WM_DPICHANGED:
+        if (int dpi = HIWORD(wp); dpi != dpi_)
+            ChangeDpi(dpi, *reinterpret_cast<const RECT*>(lp));
+        return 0;
+    case WM_ACTIVATE:
+        // Left alone, activation gives the focus to the form itself, and
+        // keys then reach none of its controls.
+        if (LOWORD(wp) == WA_INACTIVE) {
+            if (HWND focus = GetFocus(); focus && IsChild(hwnd_, focus))
+                savedFocus_ = focus;
+            return 0;
+        }
+        if (HWND target = FocusTarget()) {
+            if (!HIWORD(wp)) // not minimised
+                ::SetFocus(target);
+            return 0;
+        }
+        break;
+    case WM_SETFOCUS:
+        if (HWND target = FocusTarget()) {
+            ::SetFocus(target);
+            return 0;
+        }
+        break;
     case WM_TIMER:
         if (auto it = timers_.find(wp); it != timers_.end()) {
             it->second->Fire();
@@ -111,6 +218,13 @@ LRESULT Form::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
     }
     return DefWindowProcW(hwnd_, msg, wp, lp);
+}
+
+HWND Form::FocusTarget() const {
+    if (savedFocus_ && IsChild(hwnd_, savedFocus_) && IsWindowVisible(savedFocus_) &&
+        IsWindowEnabled(savedFocus_))
+        return savedFocus_;
+    return DefaultFocus();
 }
 
 std::wstring Form::Caption() const {

@@ -2,6 +2,7 @@
 // A top-level window with named child controls: the base of the main window
 // and of every dialog.
 
+#include "ui/Dpi.h"
 #include "ui/Font.h"
 #include "win/Handle.h"
 
@@ -34,6 +35,11 @@ class Form {
     Form& operator=(const Form&) = delete;
 
     HWND Handle() const { return hwnd_; }
+    static Form* FromHandle(HWND hwnd);
+
+    // The DPI the form is laid out for, and a length of its design at it.
+    int Dpi() const { return dpi_; }
+    int Scale(int designLength) const { return ScaleToDpi(designLength, dpi_); }
 
     std::wstring Caption() const;
     void SetCaption(const std::wstring& text);
@@ -47,6 +53,12 @@ class Form {
     int Height() const;
     int ClientWidth() const;
     int ClientHeight() const;
+    // Sets the outer size for a client area of this many pixels.
+    void SetClientSize(int width, int height);
+    // Moves a form that shows too little of itself on any monitor onto the
+    // nearest one, and gives a form too small to use its designed size.
+    // Bounds that are usable stay exactly as they are.
+    void BringOnScreen();
     // Places the form over `other` (outer bounds, division toward zero).
     void CenterOver(const Form& other);
 
@@ -81,13 +93,26 @@ class Form {
     // Called when the user or the program closes the form.
     virtual void FormClose() {}
     virtual void FormResize() {}
+    // After the form and its controls were scaled to a new DPI.
+    virtual void FormDpiChanged() {}
     virtual bool FormMouseWheel(int /*delta*/) { return false; }
+    // The control that takes the keyboard focus when the form is activated
+    // and no control of it had the focus before (nullptr: the form itself).
+    virtual HWND DefaultFocus() const { return nullptr; }
     virtual LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
     bool DestroyOnClose = false; // the main window: closing ends the program
 
   private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    // Where the focus goes back to when the form is activated again.
+    HWND FocusTarget() const;
+    void ChangeDpi(int dpi, const RECT& suggested);
     HWND hwnd_ = nullptr;
+    int dpi_ = DesignDpi;
+    DWORD style_ = 0;
+    DWORD exStyle_ = 0;
+    SIZE designClient_{};
+    HWND savedFocus_ = nullptr;
     COLORREF color_ = RGB(240, 240, 240);
     win::UniqueBrush brush_;
     FontSpec font_;

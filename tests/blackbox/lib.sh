@@ -18,6 +18,9 @@ step_no=0
 shot_no=0
 pelmo_pid=""
 xvfb_pid=""
+# The DPI Pelmo runs at (set_dpi changes it; cleanup sets 96 back).
+dpi=96
+dpi_changed=""
 server_started=""
 root=""
 win=""
@@ -51,6 +54,10 @@ step() {
 bb_cleanup() {
   local rc=$?
   stop_pelmo
+  if [ -n "$dpi_changed" ]; then
+    wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 96 /f \
+      >/dev/null 2>&1 </dev/null || true
+  fi
   # Only the server of this worktree's own prefix, and only if we started it.
   if [ -n "$server_started" ]; then wineserver -k >/dev/null 2>&1 || true; fi
   stop_xvfb
@@ -94,6 +101,19 @@ start_display() {
   wineserver -p >/dev/null 2>&1 </dev/null || true
   wine cmd.exe /c exit >/dev/null 2>&1 </dev/null
 }
+
+# The screen's DPI for the programs started from now on (96, 120, 144, 192),
+# through the registry value Windows keeps it in.
+set_dpi() {
+  wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f \
+    >/dev/null 2>&1 </dev/null || fail "cannot set the DPI to $1"
+  dpi=$1
+  dpi_changed=1
+  [ "$1" != 96 ] || dpi_changed=""
+}
+
+# A length of the window designs (96 DPI) at the current DPI, rounded.
+at_dpi() { echo $((($1 * dpi + 48) / 96)); }
 
 # ---- Waiting by polling -------------------------------------------------------
 
@@ -156,8 +176,9 @@ stop_pelmo() {
 
 # ---- Dialogs --------------------------------------------------------------------
 
-# The client size of each dialog at 96 DPI: the dialogs share the main
-# window's caption, so their size tells them apart.
+# The client size of each dialog at 96 DPI (scaled to the current DPI when
+# compared): the dialogs share the main window's caption, so their size
+# tells them apart.
 declare -A dialog_size=(
   [hist]="354 130" [copyprop]="396 330" [makedir]="336 116" [msgbox]="320 87"
   [qaccess]="393 246" [sortprop]="443 158" [renprop]="289 140")
@@ -168,8 +189,9 @@ dialog_kind() {
   eval "$(xdotool getwindowgeometry --shell "$1" 2>/dev/null | grep -E '^(WIDTH|HEIGHT)=')"
   for kind in "${!dialog_size[@]}"; do
     read -r cw ch <<<"${dialog_size[$kind]}"
-    if [ "$((WIDTH - cw))" -ge 0 ] && [ "$((WIDTH - cw))" -le 12 ] &&
-      [ "$((HEIGHT - ch))" -ge 0 ] && [ "$((HEIGHT - ch))" -le 40 ]; then
+    cw=$(at_dpi "$cw") ch=$(at_dpi "$ch")
+    if [ "$((WIDTH - cw))" -ge 0 ] && [ "$((WIDTH - cw))" -le "$(at_dpi 12)" ] &&
+      [ "$((HEIGHT - ch))" -ge 0 ] && [ "$((HEIGHT - ch))" -le "$(at_dpi 40)" ]; then
       echo "$kind"
       return
     fi

@@ -122,6 +122,35 @@ TEST(EditorCommandLine, QuotesOnlyWhatWouldOtherwiseSplit) {
             << Narrow(c.editor) << " | " << Narrow(c.file);
 }
 
+TEST(EditorStartupInfo, PassesEverythingOnButStandardHandles) {
+    HANDLE in = reinterpret_cast<HANDLE>(0x11), out = reinterpret_cast<HANDLE>(0x22);
+    HANDLE err = reinterpret_cast<HANDLE>(0x33);
+    STARTUPINFOW own{};
+    own.cb = sizeof own;
+    own.dwFlags = STARTF_USESHOWWINDOW | STARTF_USESTDHANDLES | STARTF_USEPOSITION;
+    own.wShowWindow = SW_SHOWMAXIMIZED;
+    own.dwX = 40;
+    own.hStdInput = in;
+    own.hStdOutput = out;
+    own.hStdError = err;
+    STARTUPINFOW s = EditorStartupInfo(own);
+    EXPECT_EQ(s.dwFlags, static_cast<DWORD>(STARTF_USESHOWWINDOW | STARTF_USEPOSITION));
+    EXPECT_EQ(s.wShowWindow, SW_SHOWMAXIMIZED);
+    EXPECT_EQ(s.dwX, 40u);
+    EXPECT_EQ(s.hStdInput, nullptr);
+    EXPECT_EQ(s.hStdOutput, nullptr);
+    EXPECT_EQ(s.hStdError, nullptr);
+
+    // A hot key (in hStdInput) and a monitor (in hStdOutput, flagged by
+    // STARTF_HASSHELLDATA, which the MinGW headers lack) stay.
+    const DWORD hasShellData = 0x400;
+    own.dwFlags = STARTF_USEHOTKEY | hasShellData;
+    s = EditorStartupInfo(own);
+    EXPECT_EQ(s.dwFlags, STARTF_USEHOTKEY | hasShellData);
+    EXPECT_EQ(s.hStdInput, in);
+    EXPECT_EQ(s.hStdOutput, out);
+}
+
 TEST(EditCursorFile, StartsTheEditorOnTheFileInTheProgramsOwnDirectory) {
     TempTree tools, work;
     std::wstring editor = MakeEchoProgram(tools.Path(L"editor.exe"));
