@@ -105,9 +105,17 @@ printf '[Parameter]\nfDir=%s:\\\n' "${missing^^}" | write_ini_text
 (cd "$app" && exec wine "$app/Pelmo.exe" >"$root/pelmo.log" 2>&1 </dev/null) &
 pelmo_pid=$!
 notice=""
+# The notice by its exact caption ("--name" alone also matches the main window).
 notice_up() {
-  notice=$(xdotool search --onlyvisible --pid "$pelmo_pid" --name '^情報$' 2>/dev/null | head -n 1)
-  [ -n "$notice" ]
+  local w
+  notice=""
+  for w in $(xdotool search --onlyvisible --pid "$pelmo_pid" 2>/dev/null); do
+    if [ "$(xdotool getwindowname "$w" 2>/dev/null)" = 情報 ]; then
+      notice=$w
+      return 0
+    fi
+  done
+  return 1
 }
 wait_until "the drive-space notice" notice_up
 shot notice
