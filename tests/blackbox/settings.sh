@@ -75,4 +75,20 @@ expect_list QaccssList </dev/null
 expect_list LogHistL <<<"$win\\work\\
 $win\\q2\\"
 expect_list ZipHistL </dev/null
+
+step start-off-every-screen
+# A position far off the screen (another monitor once, or a damaged value):
+# the window still appears, on the screen, and keeps its size.
+{
+  line "[Window]" "Left=-99999999" "Top=0x7fffffff" "Height=500" "Width=800"
+  line "[Parameter]" "fDir=$win\\work\\"
+} | write_ini_text
+start_pelmo
+[ "$X" -ge 0 ] && [ "$Y" -ge 0 ] && [ "$X" -lt 1280 ] && [ "$Y" -lt 1024 ] ||
+  fail "the window stands at $X,$Y"
+close_pelmo
+left=$(ini_value Window Left)
+[ "$left" -ge 0 ] || fail "stored Left is $left"
+expect_ini Window Width 800
+expect_ini Window Height 500
 say "passed"

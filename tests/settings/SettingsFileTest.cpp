@@ -191,6 +191,14 @@ TEST_F(SettingsFile, ReadsValuesAsTheirTypesSay) {
          L"1\r\nList0=" +
              dirs.Path(L"gone\\") + L"\r\n",
          [](TForm1& f) { EXPECT_TRUE(f.ZipHistory.empty() && f.QaccessDirList.empty()); }},
+        {"window bounds off every screen come back onto it",
+         L"[Window]\r\nLeft=-99999999\r\nTop=0x7fffffff\r\nHeight=600\r\nWidth=900\r\n",
+         [](TForm1& f) {
+             RECT r = f.Bounds();
+             EXPECT_NE(MonitorFromRect(&r, MONITOR_DEFAULTTONULL), nullptr);
+             EXPECT_EQ(r.right - r.left, 900);
+             EXPECT_EQ(r.bottom - r.top, 600);
+         }},
         {"window bounds", L"[Window]\r\nLeft=40\r\nTop=30\r\nHeight=600\r\nWidth=900\r\n",
          [](TForm1& f) {
              RECT r = f.Bounds();
