@@ -123,11 +123,12 @@ keys "$notice" Return
 wait_until "the main window" main_up
 wait_until "the notice to close" eval '! notice_up'
 main_geometry
-# Resizes and refreshes of the missing drive do not tell it again.
-xdotool windowsize "$main" $((WIDTH + 40)) $((HEIGHT + 40)) || true
+# A refresh of the missing drive does not tell it again. (Resizes are left
+# to the unit tests: the window menu's keyboard sizing under Xvfb is not
+# reliable enough to drive.)
 keys "$main" shift+r
 sleep 1
-! notice_up || fail "the drive-space notice came again"
+! notice_up || fail "the drive-space notice came again after Shift+R"
 
 step drive-appears
 attach_drive "$missing" "$root/stick"
