@@ -315,6 +315,12 @@ void TplFolderWatcher::Notify(int event, const std::wstring& beforePath,
         FOldEvent = -1;
 }
 
+void TplFolderWatcher::ForgetLastNotification() {
+    FOldEvent = 0;
+    FOldPathBefore.clear();
+    FOldPathAfter.clear();
+}
+
 LRESULT CALLBACK TplFolderWatcher::WindowProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg != ChangeNotifyMsg || ChangeNotifyMsg == 0)
         return DefWindowProcW(wnd, msg, wp, lp);

@@ -95,6 +95,9 @@ class TplFolderWatcher {
     // reported one is dropped, except for update-directory notifications.
     // The notification source calls it; so can a test.
     void Notify(int event, const std::wstring& beforePath, const std::wstring& afterPath);
+    // Ends a burst: the next notification is reported even when it repeats
+    // the last one (a file written again later is a new change).
+    void ForgetLastNotification();
 
     struct Request;
 

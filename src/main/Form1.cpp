@@ -300,16 +300,18 @@ void TForm1::ArrangeWindow() {
         if (!FileList.empty()) {
             NormalisePage();
             DrawPage();
-        } else if (DirScanned) {
+        } else if (DirScanned && !Reloading) {
             RefreshDir(true);
         }
     }
 }
 
 void TForm1::RefreshDir(bool drawPage) {
+    RaisedFlag reloading(Reloading);
     ShowDriveSpace();
     ShowPath();
     ScanDir();
+    FollowScannedDir();
     ShowMarkedCount();
     ShowSizes();
     ShowPageIndicator();
@@ -319,9 +321,12 @@ void TForm1::RefreshDir(bool drawPage) {
 }
 
 void TForm1::ChangeDir(bool drawPage) {
+    RaisedFlag reloading(Reloading);
+    DriveSpaceReported = false;
     ShowDriveSpace();
     ShowPath();
     ScanDir();
+    FollowScannedDir();
     ShowMarkedCount();
     ShowSizes();
     ShowPageIndicator();

@@ -40,6 +40,20 @@ class BusyScope {
     bool& busy_;
 };
 
+// Raises a flag for its lifetime and puts back what the flag was before, so
+// that an inner scope leaves an outer one's flag raised.
+class RaisedFlag {
+  public:
+    explicit RaisedFlag(bool& flag) : flag_(flag), previous_(flag) { flag_ = true; }
+    ~RaisedFlag() { flag_ = previous_; }
+    RaisedFlag(const RaisedFlag&) = delete;
+    RaisedFlag& operator=(const RaisedFlag&) = delete;
+
+  private:
+    bool& flag_;
+    bool previous_;
+};
+
 class TForm1 : public ui::Form {
   public:
     // `iniPath` empty: the settings file beside the executable.
@@ -60,6 +74,12 @@ class TForm1 : public ui::Form {
     bool Busy = false;
     bool DirChanged = false;
     std::wstring PathText;
+    // A rescan of the list is running (a message it shows runs the message
+    // loop, and the timer must not start another one inside it).
+    bool Reloading = false;
+    // The drive-space message has been shown since the last change of
+    // directory (or the last successful query).
+    bool DriveSpaceReported = false;
 
     // Settings variables and lists.
     std::wstring EditorPath;
@@ -123,6 +143,11 @@ class TForm1 : public ui::Form {
 
     // Header.
     void ShowDriveSpace();
+    // DriveDirs records CurDir under its drive letter.
+    void RecordDriveDir();
+    // After a scan that moved CurDir up from a directory that has gone: the
+    // path label and DriveDirs name the directory that the list shows.
+    void FollowScannedDir();
     void ShowPath();
     void ShowClock();
     void ShowFileCount();
@@ -134,6 +159,7 @@ class TForm1 : public ui::Form {
     // Timer, refresh keeping marks, watcher.
     void Timer1Timer();
     void RefreshKeepMarks();
+    void FollowWithWatcher();
     void DirWatcherChange(int event, const std::wstring& beforePath, const std::wstring& beforeName,
                           const std::wstring& afterPath, const std::wstring& afterName);
 

@@ -4,35 +4,51 @@
 #include "main/Form1.h"
 #include "subroutines/Subroutines.h"
 
-void TForm1::ShowDriveSpace() {
-    std::wstring root;
+void TForm1::RecordDriveDir() {
     if (CurDir.size() >= 2 && CurDir[1] == L':' && iswalpha(CurDir[0])) {
         wchar_t letter = static_cast<wchar_t>(towupper(CurDir[0]));
         if (letter >= L'A' && letter <= L'Z')
             DriveDirs[letter - L'A'] = CurDir;
-        root = std::wstring(1, letter) + L":\\";
-    } else {
-        // A network path has no drive letter: ask for the space of the
-        // directory itself and record no drive slot.
-        root = IncludeTrailingBackslash(CurDir);
     }
+}
+
+void TForm1::ShowDriveSpace() {
+    RecordDriveDir();
+    std::wstring root;
+    if (CurDir.size() >= 2 && CurDir[1] == L':' && iswalpha(CurDir[0]))
+        root = std::wstring(1, static_cast<wchar_t>(towupper(CurDir[0]))) + L":\\";
+    else
+        // A network path has no drive letter: ask for the space of the
+        // directory itself.
+        root = IncludeTrailingBackslash(CurDir);
     ULARGE_INTEGER freeToUser{}, totalBytes{};
     int64_t freeBytes = -1, total = -1;
     if (GetDiskFreeSpaceExW(root.c_str(), &freeToUser, &totalBytes, nullptr)) {
         freeBytes = static_cast<int64_t>(freeToUser.QuadPart);
         total = static_cast<int64_t>(totalBytes.QuadPart);
     }
-    if (freeBytes == -1) {
-        ShowMessageDlg(L"指定ドライブの空き容量を得られませんでした");
+    if (freeBytes == -1 || total == -1) {
+        // Told once per directory: resizes and refreshes of a drive that is
+        // not there do not ask again. Raised before the message runs the
+        // message loop.
+        if (!DriveSpaceReported) {
+            DriveSpaceReported = true;
+            ShowMessageDlg(freeBytes == -1 ? L"指定ドライブの空き容量を得られませんでした"
+                                           : L"指定ドライブの全容量を得られませんでした");
+        }
         return;
     }
-    if (total == -1) {
-        ShowMessageDlg(L"指定ドライブの全容量を得られませんでした");
-        return;
-    }
+    DriveSpaceReported = false;
     SText_Total->SetText(L"Total: " + FormatNumber(total, 16));
     SText_Used->SetText(L"Used: " + FormatNumber(total - freeBytes, 16));
     SText_Free->SetText(L"Free: " + FormatNumber(freeBytes, 16));
+}
+
+void TForm1::FollowScannedDir() {
+    if (PathText == CurDir)
+        return;
+    RecordDriveDir();
+    ShowPath();
 }
 
 void TForm1::ShowPath() {

@@ -10,7 +10,9 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <climits>
+#include <optional>
 #include <cwctype>
 
 namespace {
@@ -58,17 +60,62 @@ RECT RestoredBounds(HWND hwnd) {
     return r;
 }
 
-void ReadList(const IniReader& ini, const wchar_t* section, bool directoriesOnly,
-              TStringList& list) {
-    list.clear();
-    int n = ini.Integer(section, L"NumberOfList", 0);
-    for (int i = 0; i < n; ++i) {
-        std::wstring e = UpperDriveLetter(ini.String(section, IndexedKey(L"List", i), L""));
-        if (e.empty() || (directoriesOnly && !DirectoryExists(e)) || IndexOfText(list, e) >= 0)
-            continue;
-        list.push_back(e);
-    }
+// Bounds that put the window on no monitor (stored while another screen was
+// attached, or damaged) would hide it for good: such a window comes back onto
+// the work area of the nearest monitor, its size cut to fit there.
+std::optional<RECT> OnScreenBounds(HWND hwnd) {
+    RECT r{};
+    if (!GetWindowRect(hwnd, &r) || MonitorFromRect(&r, MONITOR_DEFAULTTONULL))
+        return std::nullopt;
+    MONITORINFO mi{};
+    mi.cbSize = sizeof mi;
+    if (!GetMonitorInfoW(MonitorFromRect(&r, MONITOR_DEFAULTTONEAREST), &mi))
+        return std::nullopt;
+    const RECT& work = mi.rcWork;
+    LONG width = std::clamp(r.right - r.left, 0L, work.right - work.left);
+    LONG height = std::clamp(r.bottom - r.top, 0L, work.bottom - work.top);
+    LONG left = std::clamp(r.left, work.left, work.right - width);
+    LONG top = std::clamp(r.top, work.top, work.bottom - height);
+    return RECT{left, top, left + width, top + height};
 }
+
+unsigned long long profileCalls = 0;
+
+// The index of a key named "List<decimal index>" (the stem in any case, the
+// index without leading zeros, as the profile functions would find it);
+// -1 for any other name.
+long long ListKeyIndex(const std::wstring& name) {
+    constexpr size_t stem = 4;
+    if (name.size() <= stem || name.size() > stem + 10 ||
+        CompareStringOrdinal(name.c_str(), stem, L"List", stem, TRUE) != CSTR_EQUAL)
+        return -1;
+    if (name[stem] == L'0' && name.size() > stem + 1)
+        return -1;
+    long long index = 0;
+    for (size_t i = stem; i < name.size(); ++i) {
+        if (name[i] < L'0' || name[i] > L'9')
+            return -1;
+        index = index * 10 + (name[i] - L'0');
+    }
+    return index;
+}
+
+bool IsNetworkPath(const std::wstring& path) {
+    return path.size() >= 2 && (path[0] == L'\\' || path[0] == L'/') &&
+           (path[1] == L'\\' || path[1] == L'/');
+}
+
+// Drive errors answered at once instead of a "no disk in the drive" box.
+class QuietDriveErrors {
+  public:
+    QuietDriveErrors() { SetThreadErrorMode(SEM_FAILCRITICALERRORS, &previous_); }
+    ~QuietDriveErrors() { SetThreadErrorMode(previous_, nullptr); }
+    QuietDriveErrors(const QuietDriveErrors&) = delete;
+    QuietDriveErrors& operator=(const QuietDriveErrors&) = delete;
+
+  private:
+    DWORD previous_ = 0;
+};
 
 void WriteList(IniWriter& ini, const wchar_t* section, const TStringList& list) {
     ini.EraseSection(section);
@@ -127,9 +174,71 @@ bool ParseIniInteger(const std::wstring& text, int& value) {
     return true;
 }
 
+bool DirectoryKnownGone(const std::wstring& path) {
+    if (IsNetworkPath(path))
+        return false;
+    if (path.size() >= 2 && path[1] == L':') {
+        wchar_t letter = static_cast<wchar_t>(towupper(path[0]));
+        if (letter < L'A' || letter > L'Z' || !(GetLogicalDrives() & (1u << (letter - L'A'))))
+            return false;
+        const std::wstring root{letter, L':', L'\\'};
+        UINT type = GetDriveTypeW(root.c_str());
+        if (type == DRIVE_REMOTE || type == DRIVE_NO_ROOT_DIR || type == DRIVE_UNKNOWN)
+            return false;
+        QuietDriveErrors quiet;
+        if (GetFileAttributesW(root.c_str()) == INVALID_FILE_ATTRIBUTES)
+            return false; // no medium in the drive
+    }
+    return !DirectoryExists(path);
+}
+
+TStringList ReadIniList(const IniReader& ini, const wchar_t* section, bool directoriesOnly) {
+    TStringList list;
+    int n = ini.Integer(section, L"NumberOfList", 0);
+    if (n <= 0)
+        return list;
+    std::vector<long long> indexes;
+    for (const auto& name : ini.KeyNames(section))
+        if (long long i = ListKeyIndex(name); i >= 0 && i < n)
+            indexes.push_back(i);
+    std::sort(indexes.begin(), indexes.end());
+    indexes.erase(std::unique(indexes.begin(), indexes.end()), indexes.end());
+    for (long long i : indexes) {
+        std::wstring e =
+            UpperDriveLetter(ini.String(section, IndexedKey(L"List", static_cast<size_t>(i)), L""));
+        if (e.empty() || (directoriesOnly && DirectoryKnownGone(e)) || IndexOfText(list, e) >= 0)
+            continue;
+        list.push_back(e);
+    }
+    return list;
+}
+
+unsigned long long IniReader::Calls() {
+    return profileCalls;
+}
+
+std::vector<std::wstring> IniReader::KeyNames(const wchar_t* section) const {
+    std::vector<wchar_t> buf(4096);
+    DWORD n;
+    for (;;) {
+        ++profileCalls;
+        n = GetPrivateProfileStringW(section, nullptr, L"", buf.data(),
+                                     static_cast<DWORD>(buf.size()), path_.c_str());
+        // A buffer too small is filled up to two characters short of its end.
+        if (n + 2 < buf.size())
+            break;
+        buf.resize(buf.size() * 2);
+    }
+    std::vector<std::wstring> names;
+    for (const wchar_t* p = buf.data(); p < buf.data() + n && *p; p += wcslen(p) + 1)
+        names.emplace_back(p);
+    return names;
+}
+
 std::wstring IniReader::String(const wchar_t* section, const std::wstring& key,
                                const std::wstring& def) const {
     wchar_t buf[MaxValueLength + 1];
+    ++profileCalls;
     DWORD n = GetPrivateProfileStringW(section, key.c_str(), def.c_str(), buf, MaxValueLength + 1,
                                        path_.c_str());
     return std::wstring(buf, n);
@@ -199,6 +308,8 @@ void TForm1::ReadIniFile() {
     SetBounds(Left(), ini.Integer(WindowSection, L"Top", Top()), Width(), Height());
     SetBounds(Left(), Top(), Width(), ini.Integer(WindowSection, L"Height", Height()));
     SetBounds(Left(), Top(), ini.Integer(WindowSection, L"Width", Width()), Height());
+    if (auto r = OnScreenBounds(Handle()))
+        SetBounds(r->left, r->top, r->right - r->left, r->bottom - r->top);
 
     CurDir = UpperDriveLetter(ini.String(ParameterSection, L"fDir", DefaultStartDir));
     EditorPath = ini.String(ParameterSection, L"fEdit", DefaultEditor);
@@ -217,9 +328,9 @@ void TForm1::ReadIniFile() {
     font.Style = static_cast<BYTE>(ini.Integer(FontSection, L"Style", 0) & 0xFF);
     SetWindowFont(font);
 
-    ReadList(ini, QaccessSection, true, QaccessDirList);
-    ReadList(ini, DirHistorySection, true, DirHistory);
-    ReadList(ini, ZipHistorySection, false, ZipHistory);
+    QaccessDirList = ReadIniList(ini, QaccessSection, true);
+    DirHistory = ReadIniList(ini, DirHistorySection, true);
+    ZipHistory = ReadIniList(ini, ZipHistorySection, false);
 }
 
 void TForm1::WriteIniFile() {

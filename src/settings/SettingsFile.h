@@ -4,7 +4,10 @@
 
 #include <windows.h>
 
+#include "main/DataRec.h"
+
 #include <string>
+#include <vector>
 
 // The executable's full path upper-cased with its extension replaced by ".INI".
 std::wstring DefaultIniPath(const std::wstring& exePath);
@@ -22,10 +25,27 @@ class IniReader {
                         const std::wstring& def) const;
     int Integer(const wchar_t* section, const std::wstring& key, int def) const;
     bool Boolean(const wchar_t* section, const std::wstring& key, bool def) const;
+    // The names of the keys of `section`, in file order.
+    std::vector<std::wstring> KeyNames(const wchar_t* section) const;
+    // Profile calls made by all readers so far: what a start costs.
+    static unsigned long long Calls();
 
   private:
     std::wstring path_;
 };
+
+// A list section: the values of the keys "List0" ... "List(N-1)" (N = its
+// "NumberOfList") that the section holds, in index order, each with its drive
+// letter upper-cased. Empty entries and repeats (ignoring case) are left out,
+// and with `directoriesOnly` the directories known to be gone. Costs one read
+// per key present, whatever N says.
+TStringList ReadIniList(const IniReader& ini, const wchar_t* section, bool directoriesOnly);
+
+// True only when the volume of the directory `path` is there and the
+// directory is not. A drive that is not attached, a drive without a medium, a
+// network drive and a network share are never taken for gone: the network is
+// not even asked, so that a start never waits for a server.
+bool DirectoryKnownGone(const std::wstring& path);
 
 // Writes values into one settings file, one WritePrivateProfileStringW call per
 // value. The first failing call raises "<path> に書き込めません".

@@ -9,6 +9,15 @@
 
 namespace {
 
+// A letter that names no drive now (the highest one free).
+std::wstring AbsentDrive() {
+    DWORD drives = GetLogicalDrives();
+    for (wchar_t c = L'Y'; c > L'D'; --c)
+        if (!(drives & (1u << (c - L'A'))))
+            return std::wstring{c, L':', L'\\'};
+    return L"";
+}
+
 TEST(RefreshKeepMarks, MarksAndCursorFollowNamesExactly) {
     TempTree t;
     for (auto n : {L"abc", L"keep1", L"keep2", L"gone"})
@@ -46,6 +55,36 @@ TEST(RefreshKeepMarks, VanishedCursorEntryComesBackIntoRange) {
     EXPECT_LT(f.CurIndex, Count(f.FileList));
     EXPECT_EQ(f.CurIndex, Count(f.FileList) - 1);
     w.Key(VK_F7); // plain F7 does nothing
+}
+
+// A tick while the drive-space message of a refresh is open (the drive went
+// away under the list) starts no refresh inside it: the inner one would take
+// the marked names from the outer one.
+TEST(RefreshKeepMarks, NoRefreshStartsInsideARunningOne) {
+    TempTree t;
+    t.File(L"a");
+    t.File(L"b");
+    WindowDriver w(t.Root());
+    TForm1& f = w.Form();
+    f.FileList[IndexOfName(f.FileList, L"a")]->Marked = true;
+    bool tickedInside = false;
+    TStringList namesWhileOpen;
+    w.OnDialogs({[&](ui::Form& message) {
+        f.DirChanged = true;
+        f.Timer1Timer();
+        tickedInside = true;
+        namesWhileOpen = f.MarkedNames;
+        message.SetModalResult(ui::mrOk);
+    }});
+    f.CurDir = AbsentDrive();
+    ASSERT_NE(f.CurDir, L"");
+    f.DirChanged = true;
+    f.Timer1Timer();
+    ASSERT_TRUE(tickedInside);
+    EXPECT_EQ(namesWhileOpen, (TStringList{L"a"}));
+    EXPECT_TRUE(f.DirChanged) << "the change waits for a tick after the refresh";
+    EXPECT_FALSE(f.Reloading);
+    EXPECT_EQ(w.DialogsShown(), 1);
 }
 
 TEST(Timer, RestoresTheCaptionWhenNotBusyAndRunsAPendingRefresh) {

@@ -191,6 +191,14 @@ TEST_F(SettingsFile, ReadsValuesAsTheirTypesSay) {
          L"1\r\nList0=" +
              dirs.Path(L"gone\\") + L"\r\n",
          [](TForm1& f) { EXPECT_TRUE(f.ZipHistory.empty() && f.QaccessDirList.empty()); }},
+        {"window bounds off every screen come back onto it",
+         L"[Window]\r\nLeft=-99999999\r\nTop=0x7fffffff\r\nHeight=600\r\nWidth=900\r\n",
+         [](TForm1& f) {
+             RECT r = f.Bounds();
+             EXPECT_NE(MonitorFromRect(&r, MONITOR_DEFAULTTONULL), nullptr);
+             EXPECT_EQ(r.right - r.left, 900);
+             EXPECT_EQ(r.bottom - r.top, 600);
+         }},
         {"window bounds", L"[Window]\r\nLeft=40\r\nTop=30\r\nHeight=600\r\nWidth=900\r\n",
          [](TForm1& f) {
              RECT r = f.Bounds();
@@ -280,6 +288,107 @@ TEST_F(SettingsFile, FailedWriteIsReportedWithThePathAndTheWindowStillCloses) {
         EXPECT_EQ(w.Form().Handle(), nullptr) << "the window closed";
     }
     EXPECT_FALSE(dir.Exists(L"missing"));
+}
+
+// A letter that names no drive now (the highest one free).
+std::wstring AbsentDrive() {
+    DWORD drives = GetLogicalDrives();
+    for (wchar_t c = L'Y'; c > L'D'; --c)
+        if (!(drives & (1u << (c - L'A'))))
+            return std::wstring{c, L':', L'\\'};
+    return L"";
+}
+
+// Damaged list sections load what they hold, at the cost of what they hold:
+// the reads are counted, so a count that claims a billion entries shows as
+// a few reads instead of hours of them.
+TEST_F(SettingsFile, DamagedListSectionsCostWhatTheyHold) {
+    std::wstring long2047(2047, L'x'), long3000(3000, L'y');
+    std::wstring list150;
+    TStringList all150;
+    for (int i = 0; i < 150; ++i) {
+        list150 += L"List" + std::to_wstring(i) + L"=c:\\z\\" + std::to_wstring(i) + L".zip\r\n";
+        all150.push_back(L"C:\\z\\" + std::to_wstring(i) + L".zip");
+    }
+    struct Case {
+        const char* what;
+        std::wstring section; // the body of [ZipHistL]
+        TStringList loaded;
+        unsigned long long reads;
+    };
+    const std::vector<Case> cases = {
+        {"a billion claimed, two present",
+         L"NumberOfList=999999999\r\nList0=a.zip\r\nList7=b.zip\r\n",
+         {L"a.zip", L"b.zip"},
+         4},
+        {"negative count", L"NumberOfList=-3\r\nList0=a.zip\r\n", {}, 1},
+        {"hexadecimal count",
+         L"NumberOfList=0x2\r\nList0=a\r\nList1=b\r\nList2=c\r\n",
+         {L"a", L"b"},
+         4},
+        {"count that is no number", L"NumberOfList=many\r\nList0=a\r\n", {}, 1},
+        {"gaps, keys out of order, indexes beyond the count",
+         L"NumberOfList=5\r\nList4=d\r\nList9=z\r\nList1=b\r\nList5=e\r\n",
+         {L"b", L"d"},
+         4},
+        {"key names as the profile functions match them",
+         L"NumberOfList=4\r\nlist2=lower\r\nList01=zero\r\nList1x=junk\r\nList3=\"quoted\"\r\n"
+         L"List0=first\r\nList0=second\r\n",
+         {L"first", L"lower", L"quoted"},
+         5},
+        {"repeats and empty values",
+         L"NumberOfList=3\r\nList0=A.zip\r\nList1=a.ZIP\r\nList2=\r\n",
+         {L"A.zip"},
+         5},
+        {"a 2047-character entry whole, a longer one cut",
+         L"NumberOfList=2\r\nList0=" + long2047 + L"\r\nList1=" + long3000 + L"\r\n",
+         {long2047, std::wstring(2047, L'y')},
+         4},
+        {"150 entries", L"NumberOfList=150\r\n" + list150, all150, 152},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        WriteIni(L"[ZipHistL]\r\n" + c.section);
+        IniReader reader(ini);
+        unsigned long long before = IniReader::Calls();
+        EXPECT_EQ(ReadIniList(reader, L"ZipHistL", false), c.loaded);
+        EXPECT_EQ(IniReader::Calls() - before, c.reads);
+    }
+
+    // The whole start over such a file: the fixed keys and a few reads per list.
+    WriteIni(L"[QaccssList]\r\nNumberOfList=999999999\r\n[LogHistL]\r\nNumberOfList=2147483647\r\n"
+             L"List0=" +
+             dir.Root() + L"\r\n[ZipHistL]\r\nNumberOfList=999999999\r\nList5=x.zip\r\n");
+    unsigned long long before = IniReader::Calls();
+    SettingsWindow w(ini, false);
+    EXPECT_LT(IniReader::Calls() - before, 60u);
+    EXPECT_EQ(w.Form().DirHistory, (TStringList{dir.Root()}));
+    EXPECT_EQ(w.Form().ZipHistory, (TStringList{L"x.zip"}));
+}
+
+// Directory entries are dropped only where the volume answers that the
+// directory is gone; absent drives and network shares keep theirs.
+TEST_F(SettingsFile, DirectoryEntriesOnAbsentVolumesAreKept) {
+    std::wstring absent = AbsentDrive();
+    ASSERT_FALSE(absent.empty());
+    std::wstring here = dir.Root(), gone = dir.Path(L"gone\\");
+    std::wstring onAbsent = absent + L"stick\\photos\\";
+    std::wstring share = L"\\\\nosuchserver\\share\\docs\\";
+    EXPECT_FALSE(DirectoryKnownGone(here));
+    EXPECT_TRUE(DirectoryKnownGone(gone));
+    EXPECT_FALSE(DirectoryKnownGone(onAbsent));
+    EXPECT_FALSE(DirectoryKnownGone(share));
+
+    WriteIni(L"[QaccssList]\r\nNumberOfList=4\r\nList0=" + here + L"\r\nList1=" + gone +
+             L"\r\nList2=" + onAbsent + L"\r\nList3=" + share + L"\r\n");
+    {
+        SettingsWindow w(ini, false);
+        EXPECT_EQ(w.Form().QaccessDirList, (TStringList{here, onAbsent, share}));
+        w.Close();
+    }
+    EXPECT_EQ(Value(L"QaccssList", L"NumberOfList"), L"3");
+    EXPECT_EQ(Value(L"QaccssList", L"List1"), onAbsent);
+    EXPECT_EQ(Value(L"QaccssList", L"List2"), share);
 }
 
 TEST(SettingsPath, DerivedFromTheExecutable) {

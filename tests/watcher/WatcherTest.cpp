@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cwctype>
 #include <functional>
 
 namespace {
@@ -266,6 +267,125 @@ TEST(WatchedWindow, FollowsChangeOfDirectoryAndStopsAtClose) {
     EXPECT_FALSE(f.DirWatcher.Watching());
 }
 
+// A log that another program writes again and again: each size reaches the
+// list, not only the first.
+TEST(WatchedWindow, FileRewrittenEverySecondShowsEachNewSize) {
+    TempTree t;
+    t.File(L"grow.log");
+    WindowDriver w(t.Root());
+    auto& f = w.Form();
+    ASSERT_TRUE(RunLinuxShell(
+        t.Root(), "for n in 1 2 3; do sleep 1; head -c ${n}000 /dev/zero > grow.log; done"));
+    auto size = [&]() -> int64_t {
+        int i = IndexOfName(f.FileList, L"grow.log");
+        return i >= 0 ? EntrySize(f.FileList, i) : -1;
+    };
+    for (int64_t expected : {1000, 2000, 3000})
+        EXPECT_TRUE(PumpUntil([&] { return size() == expected; }, 5000))
+            << "stuck at " << size() << " waiting for " << expected;
+}
+
+// Another program removes the directory shown: the list climbs to the
+// nearest existing parent, and the header and the drive's last directory
+// name that parent, not the directory that has gone.
+TEST(WatchedWindow, VanishedDirectoryIsNotShownAsCurrent) {
+    TempTree t;
+    t.Dir(L"sub\\inner");
+    WindowDriver w(t.Path(L"sub\\inner\\"));
+    auto& f = w.Form();
+    size_t drive = static_cast<size_t>(towupper(t.Root()[0]) - L'A');
+    ASSERT_EQ(f.DriveDirs[drive], t.Path(L"sub\\inner\\"));
+    ASSERT_TRUE(RunLinuxShell(t.Root(), "rm -rf sub"));
+    ASSERT_TRUE(PumpUntil([&] { return !DirectoryExists(t.Path(L"sub")); }));
+    w.Key('R', /*shift=*/true);
+    EXPECT_EQ(f.CurDir, t.Root());
+    EXPECT_EQ(f.Label_Path->Text(), t.Root());
+    EXPECT_EQ(f.DriveDirs[drive], t.Root());
+
+    // Changing to a directory that is not there shows where the list is.
+    f.CurDir = t.Path(L"never\\there\\");
+    f.ChangeDir(true);
+    EXPECT_EQ(f.Label_Path->Text(), t.Root());
+    EXPECT_EQ(f.DriveDirs[drive], t.Root());
+}
+
+// Attaches a drive letter to a directory as Wine keeps drives, by a link in
+// the prefix's dosdevices folder (made by a Linux process), and takes it away
+// again whatever happens.
+class DriveLink {
+  public:
+    DriveLink() {
+        DWORD drives = GetLogicalDrives();
+        for (wchar_t c = L'Y'; c > L'D' && !letter_; --c)
+            if (!(drives & (1u << (c - L'A'))))
+                letter_ = c;
+    }
+    ~DriveLink() {
+        if (attached_)
+            Detach();
+    }
+    DriveLink(const DriveLink&) = delete;
+    DriveLink& operator=(const DriveLink&) = delete;
+    std::wstring Root() const { return std::wstring{letter_, L':', L'\\'}; }
+    bool Attach(const std::wstring& dir) {
+        attached_ = true;
+        return RunLinuxShell(dir, "ln -sfn $PWD $WINEPREFIX/dosdevices/" + Link()) &&
+               PumpUntil([&] { return DirectoryExists(Root()); });
+    }
+    bool Detach() {
+        attached_ = false;
+        return RunLinuxShell(L"C:\\", "rm -f $WINEPREFIX/dosdevices/" + Link()) &&
+               PumpUntil([&] { return !DirectoryExists(Root()); });
+    }
+
+  private:
+    std::string Link() const { return std::string(1, static_cast<char>(towlower(letter_))) + ":"; }
+    wchar_t letter_ = 0;
+    bool attached_ = false;
+};
+
+// A drive's root has no ".." entry: empty, its list is empty, and an entry
+// that another program adds still reaches it.
+TEST(WatchedWindow, EmptyDriveRootShowsAFileAddedFromOutside) {
+    TempTree t;
+    t.Dir(L"root");
+    DriveLink drive;
+    ASSERT_TRUE(drive.Attach(t.Path(L"root")));
+    WindowDriver w(drive.Root());
+    auto& f = w.Form();
+    ASSERT_TRUE(f.FileList.empty());
+    ASSERT_TRUE(RunLinuxShell(t.Path(L"root"), "echo x > arrived.txt"));
+    EXPECT_TRUE(PumpUntil([&] { return Listed(f, L"arrived.txt"); }));
+}
+
+// The program starts on a stick that is not plugged in: one message, however
+// often the window is resized or refreshed; once the stick is there, Shift+R
+// lists it and outside changes follow.
+TEST(WatchedWindow, MissingDriveIsToldOnceAndListedWhenItAppears) {
+    TempTree t;
+    t.File(L"stick\\photo.jpg", "x");
+    DriveLink drive;
+    WindowDriver w(drive.Root());
+    auto& f = w.Form();
+    EXPECT_EQ(w.DialogsShown(), 1);
+    EXPECT_TRUE(f.FileList.empty());
+    RECT r = f.Bounds();
+    f.SetBounds(r.left, r.top, r.right - r.left + 40, r.bottom - r.top + 40);
+    w.Pump();
+    w.Key('R', /*shift=*/true);
+    f.DirChanged = true;
+    WindowProbe probe(f);
+    probe.Ticks(2);
+    EXPECT_EQ(w.DialogsShown(), 1);
+
+    ASSERT_TRUE(drive.Attach(t.Path(L"stick")));
+    w.Key('R', /*shift=*/true);
+    EXPECT_TRUE(Listed(f, L"photo.jpg"));
+    EXPECT_EQ(w.DialogsShown(), 1);
+    ASSERT_TRUE(RunLinuxShell(t.Path(L"stick"), "echo x > second.jpg"));
+    EXPECT_TRUE(PumpUntil([&] { return Listed(f, L"second.jpg"); }));
+}
+
 // ---- the watcher alone ---------------------------------------------------------
 
 class Watched {
@@ -367,7 +487,10 @@ TEST(FolderWatcher, StopIsHarmlessBeforeStartTwiceAndEndsReports) {
     EXPECT_FALSE(w.watcher.Watching());
 }
 
-TEST(FolderWatcher, DropsExactRepeatsButNeverRepeatedUpdateDirectory) {
+// In the cases below this event stands for the window's tick ending a burst.
+constexpr int Tick = 0;
+
+TEST(FolderWatcher, DropsExactRepeatsWithinABurstOnlyAndNeverRepeatedUpdateDirectory) {
     struct Case {
         const char* name;
         std::vector<std::tuple<int, std::wstring, std::wstring>> notes;
@@ -390,11 +513,20 @@ TEST(FolderWatcher, DropsExactRepeatsButNeverRepeatedUpdateDirectory) {
           {SHCNE_DELETE, L"C:\\d\\a", L""},
           {SHCNE_CREATE, L"C:\\d\\a", L""}},
          3},
+        {"same update item in a later burst",
+         {{SHCNE_UPDATEITEM, L"C:\\d\\log", L""},
+          {SHCNE_UPDATEITEM, L"C:\\d\\log", L""},
+          {Tick, L"", L""},
+          {SHCNE_UPDATEITEM, L"C:\\d\\log", L""}},
+         2},
     };
     for (const auto& c : cases) {
         Watched w(L"");
         for (const auto& [event, before, after] : c.notes)
-            w.watcher.Notify(event, before, after);
+            if (event == Tick)
+                w.watcher.ForgetLastNotification();
+            else
+                w.watcher.Notify(event, before, after);
         EXPECT_EQ(w.seen.size(), c.reported) << c.name;
     }
 }
