@@ -12,7 +12,6 @@
 
 #include <algorithm>
 #include <climits>
-#include <optional>
 #include <cwctype>
 
 namespace {
@@ -58,25 +57,6 @@ RECT RestoredBounds(HWND hwnd) {
     }
     GetWindowRect(hwnd, &r);
     return r;
-}
-
-// Bounds that put the window on no monitor (stored while another screen was
-// attached, or damaged) would hide it for good: such a window comes back onto
-// the work area of the nearest monitor, its size cut to fit there.
-std::optional<RECT> OnScreenBounds(HWND hwnd) {
-    RECT r{};
-    if (!GetWindowRect(hwnd, &r) || MonitorFromRect(&r, MONITOR_DEFAULTTONULL))
-        return std::nullopt;
-    MONITORINFO mi{};
-    mi.cbSize = sizeof mi;
-    if (!GetMonitorInfoW(MonitorFromRect(&r, MONITOR_DEFAULTTONEAREST), &mi))
-        return std::nullopt;
-    const RECT& work = mi.rcWork;
-    LONG width = std::clamp(r.right - r.left, 0L, work.right - work.left);
-    LONG height = std::clamp(r.bottom - r.top, 0L, work.bottom - work.top);
-    LONG left = std::clamp(r.left, work.left, work.right - width);
-    LONG top = std::clamp(r.top, work.top, work.bottom - height);
-    return RECT{left, top, left + width, top + height};
 }
 
 unsigned long long profileCalls = 0;
@@ -308,8 +288,6 @@ void TForm1::ReadIniFile() {
     SetBounds(Left(), ini.Integer(WindowSection, L"Top", Top()), Width(), Height());
     SetBounds(Left(), Top(), Width(), ini.Integer(WindowSection, L"Height", Height()));
     SetBounds(Left(), Top(), ini.Integer(WindowSection, L"Width", Width()), Height());
-    if (auto r = OnScreenBounds(Handle()))
-        SetBounds(r->left, r->top, r->right - r->left, r->bottom - r->top);
 
     CurDir = UpperDriveLetter(ini.String(ParameterSection, L"fDir", DefaultStartDir));
     EditorPath = ini.String(ParameterSection, L"fEdit", DefaultEditor);
