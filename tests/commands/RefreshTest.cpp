@@ -9,15 +9,6 @@
 
 namespace {
 
-// A letter that names no drive now (the highest one free).
-std::wstring AbsentDrive() {
-    DWORD drives = GetLogicalDrives();
-    for (wchar_t c = L'Y'; c > L'D'; --c)
-        if (!(drives & (1u << (c - L'A'))))
-            return std::wstring{c, L':', L'\\'};
-    return L"";
-}
-
 TEST(RefreshKeepMarks, MarksAndCursorFollowNamesExactly) {
     TempTree t;
     for (auto n : {L"abc", L"keep1", L"keep2", L"gone"})
@@ -76,7 +67,7 @@ TEST(RefreshKeepMarks, NoRefreshStartsInsideARunningOne) {
         namesWhileOpen = f.MarkedNames;
         message.SetModalResult(ui::mrOk);
     }});
-    f.CurDir = AbsentDrive();
+    f.CurDir = AbsentDriveRoot();
     ASSERT_NE(f.CurDir, L"");
     f.DirChanged = true;
     f.Timer1Timer();

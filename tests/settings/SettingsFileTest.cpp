@@ -290,15 +290,6 @@ TEST_F(SettingsFile, FailedWriteIsReportedWithThePathAndTheWindowStillCloses) {
     EXPECT_FALSE(dir.Exists(L"missing"));
 }
 
-// A letter that names no drive now (the highest one free).
-std::wstring AbsentDrive() {
-    DWORD drives = GetLogicalDrives();
-    for (wchar_t c = L'Y'; c > L'D'; --c)
-        if (!(drives & (1u << (c - L'A'))))
-            return std::wstring{c, L':', L'\\'};
-    return L"";
-}
-
 // Damaged list sections load what they hold, at the cost of what they hold:
 // the reads are counted, so a count that claims a billion entries shows as
 // a few reads instead of hours of them.
@@ -369,7 +360,7 @@ TEST_F(SettingsFile, DamagedListSectionsCostWhatTheyHold) {
 // Directory entries are dropped only where the volume answers that the
 // directory is gone; absent drives and network shares keep theirs.
 TEST_F(SettingsFile, DirectoryEntriesOnAbsentVolumesAreKept) {
-    std::wstring absent = AbsentDrive();
+    std::wstring absent = AbsentDriveRoot();
     ASSERT_FALSE(absent.empty());
     std::wstring here = dir.Root(), gone = dir.Path(L"gone\\");
     std::wstring onAbsent = absent + L"stick\\photos\\";

@@ -153,3 +153,11 @@ void RemoveTree(const std::wstring& path) {
     SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
     RemoveDirectoryW(path.c_str());
 }
+
+std::wstring AbsentDriveRoot() {
+    DWORD drives = GetLogicalDrives();
+    for (wchar_t c = L'Y'; c > L'D'; --c)
+        if (!(drives & (1u << (c - L'A'))))
+            return std::wstring{c, L':', L'\\'};
+    return L"";
+}

@@ -38,6 +38,9 @@ std::string ReadAll(const std::wstring& path);
 // relative to `dir`.
 std::map<std::wstring, std::string> FilesBelow(const std::wstring& dir,
                                                const std::wstring& prefix = L"");
+// The root, such as "Y:\", of the highest drive letter from Y down to E that
+// names no drive now; empty when every one is taken.
+std::wstring AbsentDriveRoot();
 // Removes a directory tree, clearing read-only bits on the way.
 void RemoveTree(const std::wstring& path);
 // UTF-16 to UTF-8 and back, for messages and file contents.

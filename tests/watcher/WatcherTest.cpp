@@ -315,10 +315,9 @@ TEST(WatchedWindow, VanishedDirectoryIsNotShownAsCurrent) {
 class DriveLink {
   public:
     DriveLink() {
-        DWORD drives = GetLogicalDrives();
-        for (wchar_t c = L'Y'; c > L'D' && !letter_; --c)
-            if (!(drives & (1u << (c - L'A'))))
-                letter_ = c;
+        std::wstring root = AbsentDriveRoot();
+        if (!root.empty())
+            letter_ = root[0];
     }
     ~DriveLink() {
         if (attached_)
