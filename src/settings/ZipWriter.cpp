@@ -80,13 +80,13 @@ std::string Utf8Name(const std::wstring& name) {
     return out;
 }
 
-// A size or offset fits its 32-bit field below the marker value.
-bool Fits32(uint64_t value) {
-    return value < Marker32;
+// A size or offset fits its 32-bit field below `zip64From`.
+bool Fits32(uint64_t value, uint64_t zip64From) {
+    return value < zip64From;
 }
 
-uint32_t Field32(uint64_t value) {
-    return Fits32(value) ? static_cast<uint32_t>(value) : Marker32;
+uint32_t Field32(uint64_t value, uint64_t zip64From) {
+    return Fits32(value, zip64From) ? static_cast<uint32_t>(value) : Marker32;
 }
 
 } // namespace
@@ -111,7 +111,8 @@ uint32_t DosDateTimeOfFileTime(const FILETIME& utc) {
     return value < FileTime1980 ? EarliestDosTime : LatestDosTime;
 }
 
-ZipWriter::ZipWriter(std::wstring archivePath) : archivePath_(std::move(archivePath)) {
+ZipWriter::ZipWriter(std::wstring archivePath, uint64_t zip64From)
+    : archivePath_(std::move(archivePath)), zip64From_(std::min(zip64From, Zip64From)) {
     size_t slash = archivePath_.find_last_of(L"\\:");
     std::wstring dir = slash == std::wstring::npos ? L"." : archivePath_.substr(0, slash + 1);
     if (archivePath_.size() >= MAX_PATH)
@@ -235,7 +236,7 @@ bool ZipWriter::DeflateFrom(HANDLE source, const std::wstring& sourcePath, Centr
             if (last ? result == Z_STREAM_END : (z_.avail_in == 0 && z_.avail_out != 0))
                 break;
         }
-        if (!entry.Zip64 && !(Fits32(size) && Fits32(compressed)))
+        if (!entry.Zip64 && !(Fits32(size, zip64From_) && Fits32(compressed, zip64From_)))
             return false;
     }
     entry.Crc = static_cast<uint32_t>(crc);
@@ -263,19 +264,19 @@ Record LocalHeader(const ZipWriter::CentralEntry& e) {
 
 // The central record holds in its ZIP64 field only the values that do not
 // fit their own fields, in the order size, compressed size, offset.
-Record CentralRecord(const ZipWriter::CentralEntry& e) {
+Record CentralRecord(const ZipWriter::CentralEntry& e, uint64_t zip64From) {
     Record extra;
     for (uint64_t value : {e.Size, e.CompressedSize, e.Offset})
-        if (!Fits32(value))
+        if (!Fits32(value, zip64From))
             extra.U64(value);
     uint16_t version = e.Zip64 ? Version64 : Version;
     auto extraSize = static_cast<uint32_t>(extra.Size() == 0 ? 0 : 4 + extra.Size());
     Record r;
     r.U32(0x02014b50).U16(version).U16(version).U16(Utf8Flag).U16(MethodDeflate);
     r.U16(e.DosTime & 0xFFFF).U16(e.DosTime >> 16).U32(e.Crc);
-    r.U32(Field32(e.CompressedSize)).U32(Field32(e.Size));
+    r.U32(Field32(e.CompressedSize, zip64From)).U32(Field32(e.Size, zip64From));
     r.U16(static_cast<uint32_t>(e.Name.size())).U16(extraSize).U16(0).U16(0).U16(0);
-    r.U32(e.Attributes).U32(Field32(e.Offset)).Text(e.Name);
+    r.U32(e.Attributes).U32(Field32(e.Offset, zip64From)).Text(e.Name);
     if (extraSize != 0)
         r.U16(Zip64ExtraId).U16(static_cast<uint32_t>(extra.Size())).Append(extra);
     return r;
@@ -319,7 +320,7 @@ void ZipWriter::Add(const std::wstring& sourcePath, const std::wstring& entryNam
     uint64_t size = (static_cast<uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
     // Room for the ZIP64 field is made in the local header when a value is
     // known not to fit before compressing.
-    e.Zip64 = !Fits32(e.Offset) || !Fits32(size);
+    e.Zip64 = !Fits32(e.Offset, zip64From_) || !Fits32(size, zip64From_);
     try {
         if (!WriteEntry(source.get(), sourcePath, e)) {
             // Data that deflate made larger than 4 GiB, or a file that grew
@@ -345,7 +346,8 @@ void ZipWriter::Add(const std::wstring& sourcePath, const std::wstring& entryNam
 void ZipWriter::WriteEndRecords(uint64_t directoryStart) {
     uint64_t directorySize = Position() - directoryStart;
     uint64_t count = entries_.size();
-    if (count > Marker16 || !Fits32(directoryStart) || !Fits32(directorySize)) {
+    if (count > Marker16 || !Fits32(directoryStart, zip64From_) ||
+        !Fits32(directorySize, zip64From_)) {
         uint64_t recordStart = Position();
         Record end64;
         end64.U32(0x06064b50).U64(ZipEnd64RecordSize).U16(Version64).U16(Version64);
@@ -356,14 +358,14 @@ void ZipWriter::WriteEndRecords(uint64_t directoryStart) {
     uint32_t count16 = count > Marker16 ? Marker16 : static_cast<uint32_t>(count);
     Record end;
     end.U32(0x06054b50).U16(0).U16(0).U16(count16).U16(count16);
-    end.U32(Field32(directorySize)).U32(Field32(directoryStart)).U16(0);
+    end.U32(Field32(directorySize, zip64From_)).U32(Field32(directoryStart, zip64From_)).U16(0);
     Put(end.Data(), end.Size());
 }
 
 void ZipWriter::Close() {
     uint64_t directoryStart = Position();
     for (const auto& e : entries_) {
-        Record r = CentralRecord(e);
+        Record r = CentralRecord(e, zip64From_);
         Put(r.Data(), r.Size());
     }
     WriteEndRecords(directoryStart);

@@ -26,6 +26,9 @@
 
 namespace zip {
 
+// Sizes and offsets from this value on do not fit a classic 32-bit field.
+inline constexpr uint64_t Zip64From = 0xFFFFFFFF;
+
 // One file to store: where it is read and the name it gets in the archive
 // ("/" between the parts).
 struct ZipSource {
@@ -42,8 +45,10 @@ uint32_t DosDateTimeOfFileTime(const FILETIME& utc);
 
 class ZipWriter {
   public:
-    // Creates the temporary file beside `archivePath`.
-    explicit ZipWriter(std::wstring archivePath);
+    // Creates the temporary file beside `archivePath`. A lower `zip64From`
+    // takes smaller values into the ZIP64 records, as a reader must accept:
+    // tests reach those records with small files that way.
+    explicit ZipWriter(std::wstring archivePath, uint64_t zip64From = Zip64From);
     // Without a successful Close the temporary file is removed.
     ~ZipWriter();
     ZipWriter(const ZipWriter&) = delete;
@@ -83,6 +88,7 @@ class ZipWriter {
     [[noreturn]] void RaiseWriteError();
 
     std::wstring archivePath_, tempPath_;
+    uint64_t zip64From_;
     win::UniqueHandle file_;
     z_stream z_{};
     bool zReady_ = false;

@@ -50,9 +50,9 @@ void WriteAll(const std::wstring& path, const std::string& bytes) {
 
 // Copies the archive and its manifest (one line per entry: name, external
 // attributes, date-time, file with the expected bytes or "zeros:N") into the
-// out folder.
+// out folder, with the writer's ZIP64 limit when a test lowered it.
 void Export(const std::string& caseName, const std::wstring& archive,
-            const std::vector<Expected>& entries) {
+            const std::vector<Expected>& entries, uint64_t zip64From = zip::Zip64From) {
     std::wstring out = OutDir();
     if (out.empty())
         return;
@@ -78,6 +78,8 @@ void Export(const std::string& caseName, const std::wstring& archive,
                     "\t" + lastBlob + "\n";
     }
     WriteAll(base + L".manifest", manifest);
+    if (zip64From != zip::Zip64From)
+        WriteAll(base + L".zip64from", std::to_string(zip64From));
 }
 
 // ---- our own small reader, for the checks inside the test ----
@@ -576,11 +578,36 @@ TEST(ZipWriter, MoreThan65535EntriesEndWithTheZip64Records) {
     }
 }
 
-// run.sh makes a sparse file of 4.5 GiB zeros and names it in PELMO_ZIP_BIG.
+// With the limit lowered to 1 MiB small files take each way into the ZIP64
+// records: a file of 2 MiB (too big before it is compressed), random bytes a
+// little below 1 MiB that deflate makes larger (written again with room for
+// the field), an entry whose offset is past the limit, and the central
+// directory after them.
+TEST(ZipWriter, ValuesFromTheLimitOnGoToTheZip64Records) {
+    constexpr uint64_t limit = 1 << 20;
+    TempTree t;
+    t.File(L"small.txt", "small");
+    t.File(L"big.txt", std::string(2 * limit, 'a'));
+    t.File(L"noise.bin", RandomBytes(limit - 100));
+    t.File(L"after.txt", "after");
+    std::vector<std::wstring> names{L"small.txt", L"big.txt", L"noise.bin", L"after.txt"};
+    std::wstring archive = t.Path(L"limit.zip");
+    {
+        zip::ZipWriter writer(archive, limit);
+        for (const auto& n : names)
+            writer.Add(t.Path(n), n);
+        writer.Close();
+    }
+    Export("zip64-from-1MiB", archive, ExpectedFiles(t, L"", names), limit);
+}
+
+// The slow cases: run.sh with PELMO_ZIP_SLOW=1 makes a sparse file of 4.5 GiB
+// zeros (PELMO_ZIP_BIG) and a file of random bytes a little below 4 GiB
+// (PELMO_ZIP_NEAR4G).
 TEST(ZipWriter, EntryOf4Point5GibibytesCarriesTheZip64Field) {
     std::wstring big = Env(L"PELMO_ZIP_BIG");
     if (big.empty())
-        GTEST_SKIP() << "no big file (run through run.sh)";
+        GTEST_SKIP() << "slow: run run.sh with PELMO_ZIP_SLOW=1";
     TempTree t;
     t.File(L"before.txt", "before");
     t.File(L"after.txt", "after");
@@ -599,10 +626,8 @@ TEST(ZipWriter, EntryOf4Point5GibibytesCarriesTheZip64Field) {
     Export("big-entry", archive, expected);
 }
 
-// The slow case: run.sh with PELMO_ZIP_SLOW=1 makes a file of random bytes a
-// little below 4 GiB, which deflate makes larger than 4 GiB, and names it in
-// PELMO_ZIP_NEAR4G. The entry after it starts beyond 4 GiB, and so does the
-// central directory.
+// Deflate makes the random bytes larger than 4 GiB; the entry after them
+// starts beyond 4 GiB, and so does the central directory.
 TEST(ZipWriter, OffsetsBeyond4GibibytesUseZip64) {
     std::wstring nearLimit = Env(L"PELMO_ZIP_NEAR4G");
     if (nearLimit.empty())

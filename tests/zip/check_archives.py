@@ -5,7 +5,8 @@ For each CASE.zip beside CASE.manifest (lines: name, external attributes,
 or "zeros:N" for N zero bytes): unzip -t, 7-Zip's test, zipinfo -v, Python's
 zipfile (testzip, names in order, bytes, header fields) and a walk over the
 raw records. The walk also checks that the ZIP64 records are there exactly
-where a value does not fit its classic field.
+where a value does not fit its classic field: from 0xFFFFFFFF on, or from the
+value in CASE.zip64from where a test lowered the writer's limit.
 """
 
 import mmap
@@ -17,7 +18,7 @@ import sys
 import zipfile
 import zlib
 
-LIMIT32 = 0xFFFFFFFF  # this value and above live in the ZIP64 records
+MARKER32 = 0xFFFFFFFF
 LIMIT16 = 0xFFFF
 CHUNK = 1 << 24
 
@@ -46,7 +47,7 @@ def read_extra(data, at, length):
     return fields
 
 
-def check_end(case, data, count):
+def check_end(case, data, count, limit):
     """The end records; returns where the central directory starts and ends."""
     end = len(data) - 22
     sig, disk, cd_disk, n_disk, n16, size32, offset32, comment = struct.unpack_from(
@@ -73,19 +74,19 @@ def check_end(case, data, count):
         fail(case, f"ZIP64 end record counts {rn_disk}, {rn}; {count} expected")
     if offset + size != record_at:
         fail(case, "central directory does not end at the ZIP64 end record")
-    if count <= LIMIT16 and offset < LIMIT32 and size < LIMIT32:
+    if count <= LIMIT16 and offset < limit and size < limit:
         fail(case, "ZIP64 end record although every value fits the classic one")
     # Each classic field holds its value or, when that does not fit, the marker.
-    expected = (min(count, LIMIT16), size if size < LIMIT32 else LIMIT32,
-                offset if offset < LIMIT32 else LIMIT32)
+    expected = (min(count, LIMIT16), size if size < limit else MARKER32,
+                offset if offset < limit else MARKER32)
     if (n16, size32, offset32) != expected:
         fail(case, f"end record fields {(n16, size32, offset32)}, expected {expected}")
     return offset, offset + size
 
 
-def check_raw(case, data, rows):
+def check_raw(case, data, rows, limit):
     """Local headers, central directory and end records, field by field."""
-    cd_start, cd_end = check_end(case, data, len(rows))
+    cd_start, cd_end = check_end(case, data, len(rows), limit)
     local_at, at = 0, cd_start
     for i in range(len(rows)):
         (csig, made, need, flags, method, mtime, mdate, crc, csize32, usize32, nlen, xlen, clen,
@@ -98,13 +99,13 @@ def check_raw(case, data, rows):
         at += 46 + nlen + xlen + clen
         # The ZIP64 field holds, in order, the values whose fields carry the marker.
         values = list(struct.unpack(f"<{len(extra.get(1, b'')) // 8}Q", extra.get(1, b"")))
-        usize = values.pop(0) if usize32 == LIMIT32 and values else usize32
-        csize = values.pop(0) if csize32 == LIMIT32 and values else csize32
-        offset = values.pop(0) if offset32 == LIMIT32 and values else offset32
+        usize = values.pop(0) if usize32 == MARKER32 and values else usize32
+        csize = values.pop(0) if csize32 == MARKER32 and values else csize32
+        offset = values.pop(0) if offset32 == MARKER32 and values else offset32
         if values or set(extra) - {1}:
             fail(case, f"entry {i}: extra fields {sorted(extra)} with values left over")
-        big = [v >= LIMIT32 for v in (usize, csize, offset)]
-        if [f == LIMIT32 for f in (usize32, csize32, offset32)] != big:
+        big = [v >= limit for v in (usize, csize, offset)]
+        if [f == MARKER32 for f in (usize32, csize32, offset32)] != big:
             fail(case, f"entry {i}: markers {usize32:#x} {csize32:#x} {offset32:#x} "
                        f"for values {usize} {csize} {offset}")
         zip64 = any(big)
@@ -125,7 +126,7 @@ def check_raw(case, data, rows):
             fail(case, f"entry {i}: local name differs")
         lextra = read_extra(data, offset + 30 + lnlen, lxlen)
         # A local ZIP64 field holds both sizes, and the header both markers.
-        want = ({1: struct.pack("<QQ", usize, csize)}, LIMIT32, LIMIT32) if zip64 else (
+        want = ({1: struct.pack("<QQ", usize, csize)}, MARKER32, MARKER32) if zip64 else (
             {}, csize, usize)
         if (lextra, lcsize, lusize) != want:
             fail(case, f"entry {i}: local sizes {lcsize:#x} {lusize:#x} extra {lextra}")
@@ -220,9 +221,11 @@ def main(folder):
         case = manifest.stem
         path = folder / (case + ".zip")
         rows = read_manifest(manifest)
+        limit_file = folder / (case + ".zip64from")
+        limit = int(limit_file.read_text()) if limit_file.exists() else MARKER32
         try:
             with open(path, "rb") as f, mmap.mmap(f.fileno(), 0, access=mmap.ACCESS_READ) as data:
-                check_raw(case, data, rows)
+                check_raw(case, data, rows, limit)
             check_zipfile(case, path, rows, folder / (case + ".d"))
         except (zipfile.BadZipFile, struct.error, OSError, ValueError) as e:
             fail(case, f"{type(e).__name__}: {e}")
