@@ -6,6 +6,7 @@
 #include "dialogs/LogHist.h"
 #include "dialogs/MessageDlg.h"
 #include "main/Form1.h"
+#include "settings/ZipTree.h"
 #include "subroutines/Subroutines.h"
 
 #include <vector>

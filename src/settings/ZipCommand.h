@@ -2,7 +2,6 @@
 // The compress command after the archive's name is known.
 
 #include "main/DataRec.h"
-#include "settings/ZipTree.h"
 #include "settings/ZipWriter.h"
 
 #include <string>

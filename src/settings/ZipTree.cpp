@@ -38,9 +38,9 @@ struct IdentityEqual {
     }
 };
 
-// The identity of a directory, or of a link's target, as IdentityOf gives it.
-// IdentityOf itself cannot be linked in yet beside the copy module's own
-// IsSameOrInside of the same signature.
+// The identity of a directory, or of a link's target, the same as IdentityOf
+// gives. IdentityOf's module is not linked in here: it would meet the copy
+// module's own IsSameOrInside, which has the same signature.
 std::optional<FileIdentity> DirectoryIdentity(const std::wstring& dir) {
     win::UniqueHandle h(CreateFileW(dir.c_str(), FILE_READ_ATTRIBUTES,
                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
