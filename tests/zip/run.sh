@@ -7,7 +7,10 @@
 # directory path too long to list and a 256 KiB file system that fills up.
 # PELMO_ZIP_SLOW=1 adds the slow cases (not run by CI; about 8 minutes and
 # 9 GB of disk below /tmp): an entry of 4.5 GiB zeros (a sparse file), and a
-# file of random bytes just below 4 GiB whose archive passes 4 GiB.
+# file of random bytes just below 4 GiB whose archive passes 4 GiB. Alone,
+# after `source scripts/env.sh`:
+#   PELMO_ZIP_SLOW=1 GTEST_FILTER='*4Point5*:*OffsetsBeyond*' \
+#     bash tests/zip/run.sh build/tests/test_zip.exe
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
 out=$(mktemp -d /tmp/pelmo-zip-XXXXXX)
