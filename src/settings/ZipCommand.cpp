@@ -6,61 +6,15 @@
 #include "dialogs/LogHist.h"
 #include "dialogs/MessageDlg.h"
 #include "main/Form1.h"
+#include "settings/ZipTree.h"
 #include "subroutines/Subroutines.h"
-#include "win/Error.h"
-#include "win/Handle.h"
 
-#include <string_view>
 #include <vector>
 
 namespace {
 
-[[noreturn]] void RaiseCannotOpen(const std::wstring& path, DWORD code) {
-    throw win::AppError(L"ファイル " + path + L" は開けません。 " + win::ErrorText(code) + L" ",
-                        code);
-}
-
-bool IsDotName(const wchar_t* name) {
-    return std::wstring_view(name) == L"." || std::wstring_view(name) == L"..";
-}
-
-void CollectInto(const std::wstring& dir, const std::wstring& prefix,
-                 std::vector<zip::ZipSource>& out) {
-    if (dir.size() >= MaxDirPath)
-        RaiseCannotOpen(dir, ERROR_FILENAME_EXCED_RANGE);
-    WIN32_FIND_DATAW data;
-    win::UniqueFind find(FindFirstFileW((dir + L"*").c_str(), &data));
-    if (!find) {
-        DWORD code = GetLastError();
-        if (code == ERROR_FILE_NOT_FOUND)
-            return;
-        RaiseCannotOpen(dir, code);
-    }
-    do {
-        if (IsDotName(data.cFileName))
-            continue;
-        std::wstring path = dir + data.cFileName;
-        std::wstring name = prefix + data.cFileName;
-        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            // A linked directory may lead back into the tree; its files are
-            // not ours to collect.
-            if (!(data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
-                CollectInto(path + L"\\", name + L"/", out);
-            continue;
-        }
-        if (path.size() >= MAX_PATH)
-            RaiseCannotOpen(path, ERROR_FILENAME_EXCED_RANGE);
-        uint64_t size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-        out.push_back({path, name, size});
-    } while (FindNextFileW(find.get(), &data));
-    DWORD code = GetLastError();
-    if (code != ERROR_NO_MORE_FILES)
-        RaiseCannotOpen(dir, code);
-}
-
 zip::ZipSource SourceOf(const TFileList& list, int i, const std::wstring& curDir) {
-    return {curDir + EntryName(list, i), EntryName(list, i),
-            static_cast<uint64_t>(EntrySize(list, i))};
+    return {curDir + EntryName(list, i), EntryName(list, i)};
 }
 
 bool CompressMarked(const TFileList& list, const std::wstring& curDir,
@@ -92,12 +46,6 @@ bool AskArchiveName(const std::wstring& curDir, TStringList& history) {
 }
 
 } // namespace
-
-std::vector<zip::ZipSource> CollectTree(const std::wstring& dir) {
-    std::vector<zip::ZipSource> sources;
-    CollectInto(dir, L"", sources);
-    return sources;
-}
 
 bool CompressEntries(const TFileList& list, int curIndex, const std::wstring& curDir,
                      const std::wstring& archivePath) {

@@ -7,12 +7,6 @@
 #include <string>
 #include <vector>
 
-// Every file below `dir` (ending with a backslash), at any depth, in the
-// order the enumeration returns them, a subdirectory's files where the
-// subdirectory is met; names relative to `dir` with "/" between the parts.
-// Linked directories (reparse points) are not entered.
-std::vector<zip::ZipSource> CollectTree(const std::wstring& dir);
-
 // Writes the archive `archivePath` from the marked files of `list`, or
 // without marks from the entry at `curIndex` (a file, or the tree of a
 // directory). Returns false when it stopped before the archive, leaving the

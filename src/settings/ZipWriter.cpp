@@ -12,10 +12,14 @@ namespace {
 
 constexpr size_t BufferSize = 1 << 20;
 constexpr uint16_t Version = 20;      // 2.0; host system 0 (MS-DOS) in the high byte
+constexpr uint16_t Version64 = 45;    // 4.5, the first with ZIP64 records
 constexpr uint16_t Utf8Flag = 0x0800; // bit 11: the name is UTF-8
 constexpr uint16_t MethodDeflate = 8;
-constexpr size_t LocalHeaderSize = 30;
-constexpr size_t CrcFieldOffset = 14; // CRC-32 and both sizes follow in the local header
+constexpr uint16_t Zip64ExtraId = 0x0001;
+constexpr uint16_t LocalZip64ExtraSize = 16; // both sizes, 64 bits each
+constexpr uint32_t Marker32 = 0xFFFFFFFF;    // "the value is in the ZIP64 record"
+constexpr uint16_t Marker16 = 0xFFFF;
+constexpr uint64_t ZipEnd64RecordSize = 44; // the ZIP64 end record after its first 12 bytes
 
 constexpr uint32_t EarliestDosTime = (1u << 21) | (1u << 16); // 1980-01-01 00:00:00
 constexpr uint32_t LatestDosTime = (127u << 25) | (12u << 21) | (31u << 16) | (23u << 11) |
@@ -27,15 +31,20 @@ class Record {
   public:
     Record& U16(uint32_t v) { return Bytes(v, 2); }
     Record& U32(uint32_t v) { return Bytes(v, 4); }
+    Record& U64(uint64_t v) { return Bytes(v, 8); }
     Record& Text(const std::string& s) {
         bytes_.insert(bytes_.end(), s.begin(), s.end());
+        return *this;
+    }
+    Record& Append(const Record& other) {
+        bytes_.insert(bytes_.end(), other.bytes_.begin(), other.bytes_.end());
         return *this;
     }
     const unsigned char* Data() const { return bytes_.data(); }
     size_t Size() const { return bytes_.size(); }
 
   private:
-    Record& Bytes(uint32_t v, int n) {
+    Record& Bytes(uint64_t v, int n) {
         for (int i = 0; i < n; ++i)
             bytes_.push_back(static_cast<unsigned char>(v >> (8 * i)));
         return *this;
@@ -71,18 +80,13 @@ std::string Utf8Name(const std::wstring& name) {
     return out;
 }
 
-uint64_t Utf8Length(const std::wstring& name) {
-    return static_cast<uint64_t>(WideCharToMultiByte(
-        CP_UTF8, 0, name.data(), static_cast<int>(name.size()), nullptr, 0, nullptr, nullptr));
+// A size or offset fits its 32-bit field below `zip64From`.
+bool Fits32(uint64_t value, uint64_t zip64From) {
+    return value < zip64From;
 }
 
-// zlib's bound for a raw stream at the default level and window.
-uint64_t DeflateBound(uint64_t size) {
-    return size + (size >> 12) + (size >> 14) + (size >> 25) + 7;
-}
-
-std::wstring TooLargeText(const std::wstring& archive) {
-    return L"ファイル \"" + archive + L"\" を作成できません。書庫が 4GB を超えます";
+uint32_t Field32(uint64_t value, uint64_t zip64From) {
+    return Fits32(value, zip64From) ? static_cast<uint32_t>(value) : Marker32;
 }
 
 } // namespace
@@ -107,19 +111,8 @@ uint32_t DosDateTimeOfFileTime(const FILETIME& utc) {
     return value < FileTime1980 ? EarliestDosTime : LatestDosTime;
 }
 
-void CheckClassicLimits(const std::vector<ZipSource>& sources, const std::wstring& archivePath) {
-    uint64_t total = 22; // the end record
-    for (const auto& s : sources) {
-        if (s.ListedSize > MaxClassicValue)
-            throw win::AppError(L"ファイル \"" + archivePath + L"\" を作成できません。ファイル " +
-                                s.Path + L" は 4GB 以上あります");
-        total += 30 + 46 + 2 * Utf8Length(s.Name) + DeflateBound(s.ListedSize);
-    }
-    if (total > MaxClassicValue)
-        throw win::AppError(TooLargeText(archivePath));
-}
-
-ZipWriter::ZipWriter(std::wstring archivePath) : archivePath_(std::move(archivePath)) {
+ZipWriter::ZipWriter(std::wstring archivePath, uint64_t zip64From)
+    : archivePath_(std::move(archivePath)), zip64From_(std::min(zip64From, Zip64From)) {
     size_t slash = archivePath_.find_last_of(L"\\:");
     std::wstring dir = slash == std::wstring::npos ? L"." : archivePath_.substr(0, slash + 1);
     if (archivePath_.size() >= MAX_PATH)
@@ -160,10 +153,6 @@ void ZipWriter::RaiseWriteError() {
     DWORD code = GetLastError();
     throw win::AppError(
         L"ファイル \"" + archivePath_ + L"\" に書き込めません。" + win::ErrorText(code), code);
-}
-
-void ZipWriter::RaiseTooLarge() const {
-    throw win::AppError(TooLargeText(archivePath_));
 }
 
 void ZipWriter::WriteRaw(const void* data, size_t size) {
@@ -216,7 +205,10 @@ void ZipWriter::Rollback(uint64_t position) {
     bufferStart_ = position;
 }
 
-void ZipWriter::DeflateFrom(HANDLE source, const std::wstring& sourcePath, CentralEntry& entry) {
+// Compresses the rest of `source` after the local header. Returns false,
+// with the entry unfinished, when a size reaches the ZIP64 range and the
+// local header has no room for it.
+bool ZipWriter::DeflateFrom(HANDLE source, const std::wstring& sourcePath, CentralEntry& entry) {
     deflateReset(&z_);
     uint64_t size = 0, compressed = 0;
     uLong crc = crc32(0, nullptr, 0);
@@ -226,8 +218,6 @@ void ZipWriter::DeflateFrom(HANDLE source, const std::wstring& sourcePath, Centr
             RaiseOpenError(sourcePath, GetLastError());
         last = got == 0;
         size += got;
-        if (size > MaxClassicValue)
-            RaiseTooLarge();
         crc = crc32(crc, in_.data(), got);
         z_.next_in = in_.data();
         z_.avail_in = got;
@@ -243,35 +233,81 @@ void ZipWriter::DeflateFrom(HANDLE source, const std::wstring& sourcePath, Centr
             size_t produced = room - z_.avail_out;
             used_ += produced;
             compressed += produced;
-            if (Position() > MaxClassicValue)
-                RaiseTooLarge();
             if (last ? result == Z_STREAM_END : (z_.avail_in == 0 && z_.avail_out != 0))
                 break;
         }
+        if (!entry.Zip64 && !(Fits32(size, zip64From_) && Fits32(compressed, zip64From_)))
+            return false;
     }
     entry.Crc = static_cast<uint32_t>(crc);
-    entry.Size = static_cast<uint32_t>(size);
-    entry.CompressedSize = static_cast<uint32_t>(compressed);
+    entry.Size = size;
+    entry.CompressedSize = compressed;
+    return true;
 }
 
+namespace {
+
+Record LocalHeader(const ZipWriter::CentralEntry& e) {
+    Record r;
+    r.U32(0x04034b50).U16(e.Zip64 ? Version64 : Version).U16(Utf8Flag).U16(MethodDeflate);
+    r.U16(e.DosTime & 0xFFFF).U16(e.DosTime >> 16).U32(e.Crc);
+    if (e.Zip64)
+        r.U32(Marker32).U32(Marker32);
+    else
+        r.U32(static_cast<uint32_t>(e.CompressedSize)).U32(static_cast<uint32_t>(e.Size));
+    r.U16(static_cast<uint32_t>(e.Name.size())).U16(e.Zip64 ? 4 + LocalZip64ExtraSize : 0);
+    r.Text(e.Name);
+    if (e.Zip64)
+        r.U16(Zip64ExtraId).U16(LocalZip64ExtraSize).U64(e.Size).U64(e.CompressedSize);
+    return r;
+}
+
+// The central record holds in its ZIP64 field only the values that do not
+// fit their own fields, in the order size, compressed size, offset.
+Record CentralRecord(const ZipWriter::CentralEntry& e, uint64_t zip64From) {
+    Record extra;
+    for (uint64_t value : {e.Size, e.CompressedSize, e.Offset})
+        if (!Fits32(value, zip64From))
+            extra.U64(value);
+    uint16_t version = e.Zip64 ? Version64 : Version;
+    auto extraSize = static_cast<uint32_t>(extra.Size() == 0 ? 0 : 4 + extra.Size());
+    Record r;
+    r.U32(0x02014b50).U16(version).U16(version).U16(Utf8Flag).U16(MethodDeflate);
+    r.U16(e.DosTime & 0xFFFF).U16(e.DosTime >> 16).U32(e.Crc);
+    r.U32(Field32(e.CompressedSize, zip64From)).U32(Field32(e.Size, zip64From));
+    r.U16(static_cast<uint32_t>(e.Name.size())).U16(extraSize).U16(0).U16(0).U16(0);
+    r.U32(e.Attributes).U32(Field32(e.Offset, zip64From)).Text(e.Name);
+    if (extraSize != 0)
+        r.U16(Zip64ExtraId).U16(static_cast<uint32_t>(extra.Size())).Append(extra);
+    return r;
+}
+
+} // namespace
+
 void ZipWriter::PatchLocalHeader(const CentralEntry& e) {
-    Record fields;
-    fields.U32(e.Crc).U32(e.CompressedSize).U32(e.Size);
-    uint64_t at = e.Offset + CrcFieldOffset;
-    if (at >= bufferStart_) {
-        std::memcpy(out_.data() + (at - bufferStart_), fields.Data(), fields.Size());
+    Record header = LocalHeader(e);
+    if (e.Offset >= bufferStart_) {
+        std::memcpy(out_.data() + (e.Offset - bufferStart_), header.Data(), header.Size());
         return;
     }
     Flush();
-    Seek(at);
-    WriteRaw(fields.Data(), fields.Size());
+    Seek(e.Offset);
+    WriteRaw(header.Data(), header.Size());
     Seek(bufferStart_);
 }
 
+bool ZipWriter::WriteEntry(HANDLE source, const std::wstring& sourcePath, CentralEntry& e) {
+    Record header = LocalHeader(e);
+    Put(header.Data(), header.Size());
+    if (!DeflateFrom(source, sourcePath, e))
+        return false;
+    PatchLocalHeader(e);
+    return true;
+}
+
 void ZipWriter::Add(const std::wstring& sourcePath, const std::wstring& entryName) {
-    if (entries_.size() >= MaxEntries)
-        throw win::AppError(L"ファイル数の上限を超えました");
-    CentralEntry e{Utf8Name(entryName), 0, 0, 0, 0, 0, 0};
+    CentralEntry e;
+    e.Name = Utf8Name(entryName);
     win::UniqueHandle source(CreateFileW(sourcePath.c_str(), GENERIC_READ,
                                          FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                                          FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
@@ -280,46 +316,59 @@ void ZipWriter::Add(const std::wstring& sourcePath, const std::wstring& entryNam
         RaiseOpenError(sourcePath, GetLastError());
     e.DosTime = DosDateTimeOfFileTime(info.ftLastWriteTime);
     e.Attributes = info.dwFileAttributes;
-    uint64_t start = Position();
-    if (start + LocalHeaderSize + e.Name.size() > MaxClassicValue)
-        RaiseTooLarge();
-    e.Offset = static_cast<uint32_t>(start);
+    e.Offset = Position();
+    uint64_t size = (static_cast<uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+    // Room for the ZIP64 field is made in the local header when a value is
+    // known not to fit before compressing.
+    e.Zip64 = !Fits32(e.Offset, zip64From_) || !Fits32(size, zip64From_);
     try {
-        Record header;
-        header.U32(0x04034b50).U16(Version).U16(Utf8Flag).U16(MethodDeflate);
-        header.U16(e.DosTime & 0xFFFF).U16(e.DosTime >> 16).U32(0).U32(0).U32(0);
-        header.U16(static_cast<uint32_t>(e.Name.size())).U16(0).Text(e.Name);
-        Put(header.Data(), header.Size());
-        DeflateFrom(source.get(), sourcePath, e);
-        PatchLocalHeader(e);
+        if (!WriteEntry(source.get(), sourcePath, e)) {
+            // Data that deflate made larger than 4 GiB, or a file that grew
+            // past it while it was read: written again, with the room.
+            Rollback(e.Offset);
+            LARGE_INTEGER start{};
+            if (!SetFilePointerEx(source.get(), start, nullptr, FILE_BEGIN))
+                RaiseOpenError(sourcePath, GetLastError());
+            e.Zip64 = true;
+            WriteEntry(source.get(), sourcePath, e);
+        }
     } catch (const win::AppError&) {
         if (!broken_)
-            Rollback(start);
+            Rollback(e.Offset);
         throw;
     }
     entries_.push_back(std::move(e));
 }
 
+// The ZIP64 end record and its locator come only when a value of the
+// classic end record does not fit; the fields that do not fit then hold
+// their markers.
+void ZipWriter::WriteEndRecords(uint64_t directoryStart) {
+    uint64_t directorySize = Position() - directoryStart;
+    uint64_t count = entries_.size();
+    if (count > Marker16 || !Fits32(directoryStart, zip64From_) ||
+        !Fits32(directorySize, zip64From_)) {
+        uint64_t recordStart = Position();
+        Record end64;
+        end64.U32(0x06064b50).U64(ZipEnd64RecordSize).U16(Version64).U16(Version64);
+        end64.U32(0).U32(0).U64(count).U64(count).U64(directorySize).U64(directoryStart);
+        end64.U32(0x07064b50).U32(0).U64(recordStart).U32(1); // the locator
+        Put(end64.Data(), end64.Size());
+    }
+    uint32_t count16 = count > Marker16 ? Marker16 : static_cast<uint32_t>(count);
+    Record end;
+    end.U32(0x06054b50).U16(0).U16(0).U16(count16).U16(count16);
+    end.U32(Field32(directorySize, zip64From_)).U32(Field32(directoryStart, zip64From_)).U16(0);
+    Put(end.Data(), end.Size());
+}
+
 void ZipWriter::Close() {
     uint64_t directoryStart = Position();
     for (const auto& e : entries_) {
-        Record r;
-        r.U32(0x02014b50).U16(Version).U16(Version).U16(Utf8Flag).U16(MethodDeflate);
-        r.U16(e.DosTime & 0xFFFF).U16(e.DosTime >> 16).U32(e.Crc).U32(e.CompressedSize);
-        r.U32(e.Size).U16(static_cast<uint32_t>(e.Name.size())).U16(0).U16(0).U16(0).U16(0);
-        r.U32(e.Attributes).U32(e.Offset).Text(e.Name);
+        Record r = CentralRecord(e, zip64From_);
         Put(r.Data(), r.Size());
     }
-    uint64_t directorySize = Position() - directoryStart;
-    if (directoryStart > MaxClassicValue || directorySize > MaxClassicValue) {
-        broken_ = true;
-        RaiseTooLarge();
-    }
-    auto count = static_cast<uint32_t>(entries_.size());
-    Record end;
-    end.U32(0x06054b50).U16(0).U16(0).U16(count).U16(count);
-    end.U32(static_cast<uint32_t>(directorySize)).U32(static_cast<uint32_t>(directoryStart)).U16(0);
-    Put(end.Data(), end.Size());
+    WriteEndRecords(directoryStart);
     Flush();
     if (!CloseHandle(file_.release()))
         RaiseWriteError();
@@ -331,7 +380,6 @@ void ZipWriter::Close() {
 }
 
 void WriteArchive(const std::wstring& archivePath, const std::vector<ZipSource>& sources) {
-    CheckClassicLimits(sources, archivePath);
     ZipWriter writer(archivePath);
     std::exception_ptr sourceError;
     for (const auto& s : sources) {

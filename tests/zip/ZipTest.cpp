@@ -1,9 +1,12 @@
 // The compress command and the archive writer. Every archive a test makes is
 // also exported (with what it must hold) into the folder PELMO_ZIP_OUT, where
-// run.sh checks it with unzip, zipinfo and Python's zipfile.
+// run.sh checks it with unzip, 7-Zip, zipinfo and Python's zipfile, and
+// walks its records. run.sh also makes what Wine cannot: directory symbolic
+// links and a sparse file of 4.5 GiB.
 
 #include "main/Form1.h"
 #include "settings/ZipCommand.h"
+#include "settings/ZipTree.h"
 #include "settings/ZipWriter.h"
 #include "subroutines/Subroutines.h"
 #include "support/TempTree.h"
@@ -27,11 +30,17 @@ struct Expected {
     std::string Content;
     DWORD Attributes;
     std::string DateTime = "-"; // "YYYY-MM-DD hh:mm:ss" when checked
+    uint64_t Zeros = 0;         // content of this many zero bytes, too big to copy
 };
 
+std::wstring Env(const wchar_t* name) {
+    const wchar_t* value = _wgetenv(name);
+    return value ? value : L"";
+}
+
 std::wstring OutDir() {
-    const wchar_t* dir = _wgetenv(L"PELMO_ZIP_OUT");
-    return dir ? IncludeTrailingBackslash(dir) : L"";
+    std::wstring dir = Env(L"PELMO_ZIP_OUT");
+    return dir.empty() ? dir : IncludeTrailingBackslash(dir);
 }
 
 void WriteAll(const std::wstring& path, const std::string& bytes) {
@@ -40,9 +49,10 @@ void WriteAll(const std::wstring& path, const std::string& bytes) {
 }
 
 // Copies the archive and its manifest (one line per entry: name, external
-// attributes, date-time, file with the expected bytes) into the out folder.
+// attributes, date-time, file with the expected bytes or "zeros:N") into the
+// out folder, with the writer's ZIP64 limit when a test lowered it.
 void Export(const std::string& caseName, const std::wstring& archive,
-            const std::vector<Expected>& entries) {
+            const std::vector<Expected>& entries, uint64_t zip64From = zip::Zip64From) {
     std::wstring out = OutDir();
     if (out.empty())
         return;
@@ -54,7 +64,12 @@ void Export(const std::string& caseName, const std::wstring& archive,
     std::string lastBlob;
     for (size_t i = 0; i < entries.size(); ++i) {
         const auto& e = entries[i];
-        if (i == 0 || e.Content != lastContent) {
+        if (e.Zeros > 0) {
+            manifest += Narrow(e.Name) + "\t" + std::to_string(e.Attributes) + "\t" + e.DateTime +
+                        "\tzeros:" + std::to_string(e.Zeros) + "\n";
+            continue;
+        }
+        if (lastBlob.empty() || e.Content != lastContent) {
             lastBlob = std::to_string(i) + ".bin";
             WriteAll(base + L".d\\" + Widen(lastBlob), e.Content);
             lastContent = e.Content;
@@ -63,6 +78,8 @@ void Export(const std::string& caseName, const std::wstring& archive,
                     "\t" + lastBlob + "\n";
     }
     WriteAll(base + L".manifest", manifest);
+    if (zip64From != zip::Zip64From)
+        WriteAll(base + L".zip64from", std::to_string(zip64From));
 }
 
 // ---- our own small reader, for the checks inside the test ----
@@ -376,6 +393,34 @@ TEST(ZipCommand, PromptNamesTheArchiveAndTheHistoryTakesIt) {
 }
 #endif
 
+// A small tree whose archive needs no ZIP64 record: the bytes must stay those
+// of the classic writer, kept in classic-reference.zip beside this file.
+TEST(ZipWriter, ClassicArchiveKeepsItsBytes) {
+    TempTree t;
+    t.File(L"a.txt", "alpha alpha alpha alpha\r\nbravo\r\n");
+    t.File(L"日本語.txt", "日本語の内容", FILE_ATTRIBUTE_HIDDEN);
+    t.File(L"empty.dat", "");
+    t.File(L"sub\\noise.bin", RandomBytes(70000));
+    t.SetTime(L"a.txt", 2021, 6, 15, 10, 20, 30);
+    t.SetTime(L"日本語.txt", 1999, 12, 31, 23, 59, 58);
+    t.SetTime(L"empty.dat", 2010, 1, 1, 0, 0, 0);
+    t.SetTime(L"sub\\noise.bin", 2026, 1, 2, 3, 4, 6);
+    std::vector<zip::ZipSource> sources;
+    for (const wchar_t* name : {L"a.txt", L"日本語.txt", L"empty.dat", L"sub/noise.bin"}) {
+        std::wstring path = t.Path(name);
+        std::replace(path.begin(), path.end(), L'/', L'\\');
+        sources.push_back({path, name});
+    }
+    std::wstring archive = t.Path(L"classic.zip");
+    zip::WriteArchive(archive, sources);
+    Export("classic-reference", archive,
+           ExpectedFiles(t, L"", {L"a.txt", L"日本語.txt", L"empty.dat", L"sub/noise.bin"}));
+    std::wstring reference = Env(L"PELMO_ZIP_REFERENCE");
+    if (reference.empty())
+        GTEST_SKIP() << "no reference archive (run through run.sh)";
+    EXPECT_EQ(ReadAll(archive), ReadAll(reference));
+}
+
 // ---- failures ----
 
 TEST(ZipCommand, SourceFailureClosesTheArchiveWithTheEntriesBefore) {
@@ -419,34 +464,6 @@ TEST(ZipCommand, ArchiveThatCannotBeCreatedLeavesNothing) {
     EXPECT_EQ(DirNames(t.Root()), std::vector<std::wstring>{L"a.txt"});
 }
 
-TEST(ZipCommand, FourGigabytesAreRefusedBeforeAnythingIsWritten) {
-    TempTree t;
-    t.File(L"small.txt", "small");
-    {
-        win::UniqueHandle big(CreateFileW(t.Path(L"big.bin").c_str(), GENERIC_WRITE, 0, nullptr,
-                                          CREATE_ALWAYS, 0, nullptr));
-        LARGE_INTEGER size;
-        size.QuadPart = 4ll << 30;
-        ASSERT_TRUE(SetFilePointerEx(big.get(), size, nullptr, FILE_BEGIN));
-        ASSERT_TRUE(SetEndOfFile(big.get())); // sparse on the Linux side
-    }
-    WindowDriver w(t.Root());
-    auto& f = w.Form();
-    Mark(f, {L"small.txt", L"big.bin"});
-    std::wstring archive = t.Path(L"big.zip");
-    std::wstring error =
-        ErrorOf([&] { CompressEntries(f.FileList, f.CurIndex, f.CurDir, archive); });
-    EXPECT_EQ(error, L"ファイル \"" + archive + L"\" を作成できません。ファイル " +
-                         t.Path(L"big.bin") + L" は 4GB 以上あります");
-
-    // Files below 4 GiB each that together could pass the 32-bit offsets.
-    std::vector<zip::ZipSource> sum{{t.Path(L"small.txt"), L"1", 0xC0000000ull},
-                                    {t.Path(L"small.txt"), L"2", 0x40000000ull}};
-    error = ErrorOf([&] { zip::WriteArchive(archive, sum); });
-    EXPECT_EQ(error, L"ファイル \"" + archive + L"\" を作成できません。書庫が 4GB を超えます");
-    EXPECT_EQ(DirNames(t.Root()), (std::vector<std::wstring>{L"big.bin", L"small.txt"}));
-}
-
 // run.sh mounts a 256 KiB file system and names it in PELMO_ZIP_FULL.
 TEST(ZipWriter, FullDiskLeavesNoArchiveAndKeepsTheOldOne) {
     const wchar_t* full = _wgetenv(L"PELMO_ZIP_FULL");
@@ -458,7 +475,7 @@ TEST(ZipWriter, FullDiskLeavesNoArchiveAndKeepsTheOldOne) {
     std::wstring archive = dir + L"old.zip";
     WriteAll(archive, "the old archive");
     std::wstring error = ErrorOf([&] {
-        zip::WriteArchive(archive, {{t.Path(L"noise.bin"), L"noise.bin", 0}});
+        zip::WriteArchive(archive, {{t.Path(L"noise.bin"), L"noise.bin"}});
     });
     EXPECT_TRUE(StartsWith(error, L"ファイル \"" + archive + L"\" に書き込めません。"))
         << Narrow(error);
@@ -470,9 +487,9 @@ TEST(ZipWriter, UnencodableNameIsRefusedAndTheArchiveStaysSound) {
     TempTree t;
     t.File(L"a.txt", "alpha");
     std::wstring archive = t.Path(L"names.zip");
-    std::vector<zip::ZipSource> sources{{t.Path(L"a.txt"), L"good.txt", 5},
-                                        {t.Path(L"a.txt"), std::wstring(L"bad") + L'\xD800', 5},
-                                        {t.Path(L"a.txt"), L"never.txt", 5}};
+    std::vector<zip::ZipSource> sources{{t.Path(L"a.txt"), L"good.txt"},
+                                        {t.Path(L"a.txt"), std::wstring(L"bad") + L'\xD800'},
+                                        {t.Path(L"a.txt"), L"never.txt"}};
     std::wstring error = ErrorOf([&] { zip::WriteArchive(archive, sources); });
     EXPECT_EQ(error, L"ファイル名 \"bad\xFFFD\" は書庫に格納できません。UTF-8 "
                      L"に変換できない文字を含みます");
@@ -480,22 +497,152 @@ TEST(ZipWriter, UnencodableNameIsRefusedAndTheArchiveStaysSound) {
     Export("bad-name", archive, {{L"good.txt", "alpha", AttributesOf(t.Path(L"a.txt"))}});
 }
 
-TEST(ZipWriter, The65536thEntryFailsAndTheFirst65535Stay) {
+// ---- linked directories ----
+
+// run.sh makes, below PELMO_ZIP_LINKS (Linux symbolic links, which Wine shows
+// as directory reparse points):
+//   tree/a.txt, tree/real/b.txt, tree/real/sub/c.txt
+//   tree/real/up -> ..        back to its own parent
+//   tree/sib -> real          to a sibling
+//   tree/out -> ../outside    out of the tree; outside/o.txt
+//   outside/back -> ../tree   and from there back in
+//   deep/d...d/e...e/f.txt    a directory whose path is too long to list
+std::wstring LinksDir() {
+    std::wstring dir = Env(L"PELMO_ZIP_LINKS");
+    return dir.empty() ? dir : IncludeTrailingBackslash(dir);
+}
+
+TEST(ZipCommand, LinkedDirectoriesAreFollowedAndEachDirectoryStoredOnce) {
+    std::wstring links = LinksDir();
+    if (links.empty())
+        GTEST_SKIP() << "no linked directories (run through run.sh)";
+    ASSERT_EQ(AttributesOf(links + L"tree\\sib") & FILE_ATTRIBUTE_REPARSE_POINT,
+              static_cast<DWORD>(FILE_ATTRIBUTE_REPARSE_POINT));
+    TempTree t;
+    WindowDriver w(links);
+    auto& f = w.Form();
+    std::wstring archive = t.Path(L"tree.zip");
+    ASSERT_TRUE(CompressEntries(f.FileList, Index(f, L"tree"), f.CurDir, archive));
+    auto names = EntryNames(archive);
+    auto sorted = names;
+    std::sort(sorted.begin(), sorted.end());
+    // The sibling's files keep their own names; the links back up add nothing.
+    EXPECT_EQ(sorted, (std::vector<std::wstring>{L"a.txt", L"out/o.txt", L"real/b.txt",
+                                                 L"real/sub/c.txt"}));
+    std::vector<Expected> expected;
+    for (const auto& n : names) {
+        std::wstring path = links + L"tree\\" + n;
+        std::replace(path.begin(), path.end(), L'/', L'\\');
+        expected.push_back({n, ReadAll(path), AttributesOf(path)});
+    }
+    Export("links", archive, expected);
+}
+
+TEST(ZipCommand, DirectoryThatCannotBeListedLeavesNoArchive) {
+    std::wstring links = LinksDir();
+    if (links.empty())
+        GTEST_SKIP() << "no linked directories (run through run.sh)";
+    TempTree t;
+    t.File(L"old.zip", "the old archive");
+    WindowDriver w(links);
+    auto& f = w.Form();
+    std::wstring archive = t.Path(L"old.zip");
+    std::wstring error =
+        ErrorOf([&] { CompressEntries(f.FileList, Index(f, L"deep"), f.CurDir, archive); });
+    std::wstring tooLong =
+        links + L"deep\\" + std::wstring(120, L'd') + L"\\" + std::wstring(120, L'e') + L"\\";
+    EXPECT_EQ(error, L"ファイル " + tooLong + L" は開けません。 " +
+                         win::ErrorText(ERROR_FILENAME_EXCED_RANGE) + L" ");
+    EXPECT_EQ(DirNames(t.Root()), std::vector<std::wstring>{L"old.zip"});
+    EXPECT_EQ(t.Read(L"old.zip"), "the old archive");
+}
+
+// ---- beyond the classic limits ----
+
+// 65,535 entries still fit the end record; one more needs the ZIP64 end
+// record, while each entry keeps its classic headers.
+TEST(ZipWriter, MoreThan65535EntriesEndWithTheZip64Records) {
     TempTree t;
     t.File(L"e", "");
-    std::vector<zip::ZipSource> sources;
-    for (size_t i = 0; i <= zip::MaxEntries; ++i)
-        sources.push_back({t.Path(L"e"), std::to_wstring(i), 0});
-    std::wstring archive = t.Path(L"many.zip");
-    EXPECT_EQ(ErrorOf([&] { zip::WriteArchive(archive, sources); }),
-              L"ファイル数の上限を超えました");
-    auto names = EntryNames(archive);
-    ASSERT_EQ(names.size(), zip::MaxEntries);
-    EXPECT_EQ(names.back(), L"65534");
-    std::vector<Expected> expected;
-    for (auto& n : names)
-        expected.push_back({n, "", AttributesOf(t.Path(L"e"))});
-    Export("many", archive, expected);
+    for (size_t count : {size_t{65535}, size_t{65536}}) {
+        SCOPED_TRACE(count);
+        std::vector<zip::ZipSource> sources;
+        for (size_t i = 0; i < count; ++i)
+            sources.push_back({t.Path(L"e"), std::to_wstring(i)});
+        std::wstring archive = t.Path(L"many.zip");
+        zip::WriteArchive(archive, sources);
+        std::vector<Expected> expected;
+        for (size_t i = 0; i < count; ++i)
+            expected.push_back({std::to_wstring(i), "", AttributesOf(t.Path(L"e"))});
+        Export("many-" + std::to_string(count), archive, expected);
+    }
+}
+
+// With the limit lowered to 1 MiB small files take each way into the ZIP64
+// records: a file of 2 MiB (too big before it is compressed), random bytes a
+// little below 1 MiB that deflate makes larger (written again with room for
+// the field), an entry whose offset is past the limit, and the central
+// directory after them.
+TEST(ZipWriter, ValuesFromTheLimitOnGoToTheZip64Records) {
+    constexpr uint64_t limit = 1 << 20;
+    TempTree t;
+    t.File(L"small.txt", "small");
+    t.File(L"big.txt", std::string(2 * limit, 'a'));
+    t.File(L"noise.bin", RandomBytes(limit - 100));
+    t.File(L"after.txt", "after");
+    std::vector<std::wstring> names{L"small.txt", L"big.txt", L"noise.bin", L"after.txt"};
+    std::wstring archive = t.Path(L"limit.zip");
+    {
+        zip::ZipWriter writer(archive, limit);
+        for (const auto& n : names)
+            writer.Add(t.Path(n), n);
+        writer.Close();
+    }
+    Export("zip64-from-1MiB", archive, ExpectedFiles(t, L"", names), limit);
+}
+
+// The slow cases: run.sh with PELMO_ZIP_SLOW=1 makes a sparse file of 4.5 GiB
+// zeros (PELMO_ZIP_BIG) and a file of random bytes a little below 4 GiB
+// (PELMO_ZIP_NEAR4G).
+TEST(ZipWriter, EntryOf4Point5GibibytesCarriesTheZip64Field) {
+    std::wstring big = Env(L"PELMO_ZIP_BIG");
+    if (big.empty())
+        GTEST_SKIP() << "slow: run run.sh with PELMO_ZIP_SLOW=1";
+    TempTree t;
+    t.File(L"before.txt", "before");
+    t.File(L"after.txt", "after");
+    std::wstring archive = t.Path(L"big.zip");
+    zip::WriteArchive(archive, {{t.Path(L"before.txt"), L"before.txt"},
+                                {big, L"zeros.bin"},
+                                {t.Path(L"after.txt"), L"after.txt"}});
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    ASSERT_TRUE(GetFileAttributesExW(big.c_str(), GetFileExInfoStandard, &data));
+    uint64_t size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    EXPECT_EQ(size, 4608ull << 20);
+    auto expected = ExpectedFiles(t, L"", {L"before.txt"});
+    expected.push_back({L"zeros.bin", "", data.dwFileAttributes, "-", size});
+    auto after = ExpectedFiles(t, L"", {L"after.txt"});
+    expected.insert(expected.end(), after.begin(), after.end());
+    Export("big-entry", archive, expected);
+}
+
+// Deflate makes the random bytes larger than 4 GiB; the entry after them
+// starts beyond 4 GiB, and so does the central directory.
+TEST(ZipWriter, OffsetsBeyond4GibibytesUseZip64) {
+    std::wstring nearLimit = Env(L"PELMO_ZIP_NEAR4G");
+    if (nearLimit.empty())
+        GTEST_SKIP() << "slow: run run.sh with PELMO_ZIP_SLOW=1";
+    TempTree t;
+    t.File(L"after.txt", "after");
+    std::wstring archive = Env(L"PELMO_ZIP_OUT") + L"\\offsets.zip";
+    zip::WriteArchive(archive, {{nearLimit, L"random.bin"}, {t.Path(L"after.txt"), L"after.txt"}});
+    // The manifest points at the source itself, beside the archive.
+    std::string manifest = "random.bin\t" + std::to_string(AttributesOf(nearLimit)) +
+                           "\t-\t../near4g.bin\nafter.txt\t" +
+                           std::to_string(AttributesOf(t.Path(L"after.txt"))) + "\t-\t0.bin\n";
+    CreateDirectoryW((OutDir() + L"offsets.d").c_str(), nullptr);
+    WriteAll(OutDir() + L"offsets.d\\0.bin", "after");
+    WriteAll(OutDir() + L"offsets.manifest", manifest);
 }
 
 } // namespace
