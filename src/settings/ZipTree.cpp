@@ -6,8 +6,6 @@
 #include "win/Handle.h"
 
 #include <algorithm>
-#include <optional>
-#include <cstring>
 #include <string_view>
 #include <unordered_set>
 #include <variant>
@@ -21,46 +19,6 @@ namespace {
 
 bool IsDotName(const wchar_t* name) {
     return std::wstring_view(name) == L"." || std::wstring_view(name) == L"..";
-}
-
-struct IdentityHash {
-    size_t operator()(const FileIdentity& identity) const {
-        uint64_t low, high;
-        std::memcpy(&low, identity.id.Identifier, sizeof low);
-        std::memcpy(&high, identity.id.Identifier + sizeof low, sizeof high);
-        return std::hash<uint64_t>()(low ^ (high * 31) ^ (identity.volume << 1));
-    }
-};
-
-struct IdentityEqual {
-    bool operator()(const FileIdentity& a, const FileIdentity& b) const {
-        return a.volume == b.volume && std::memcmp(&a.id, &b.id, sizeof a.id) == 0;
-    }
-};
-
-// The identity of a directory, or of a link's target, the same as IdentityOf
-// gives. IdentityOf's module is not linked in here: it would meet the copy
-// module's own IsSameOrInside, which has the same signature.
-std::optional<FileIdentity> DirectoryIdentity(const std::wstring& dir) {
-    win::UniqueHandle h(CreateFileW(dir.c_str(), FILE_READ_ATTRIBUTES,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    if (!h)
-        return std::nullopt;
-    FileIdentity identity;
-    FILE_ID_INFO idInfo{};
-    if (GetFileInformationByHandleEx(h.get(), FileIdInfo, &idInfo, sizeof idInfo)) {
-        identity.volume = idInfo.VolumeSerialNumber;
-        identity.id = idInfo.FileId;
-        return identity;
-    }
-    BY_HANDLE_FILE_INFORMATION info{};
-    if (!GetFileInformationByHandle(h.get(), &info))
-        return std::nullopt;
-    identity.volume = info.dwVolumeSerialNumber;
-    ULONGLONG index = (ULONGLONG(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
-    std::memcpy(identity.id.Identifier, &index, sizeof index);
-    return identity;
 }
 
 // A linked directory met in a listing. It is followed after the listing that
@@ -85,7 +43,7 @@ class TreeCollector {
     // only noted, and given their identities when the first link is followed.
     bool visitsChecked_ = false;
     std::vector<std::wstring> listed_;
-    std::unordered_set<FileIdentity, IdentityHash, IdentityEqual> visited_;
+    std::unordered_set<FileIdentity, FileIdentityHash> visited_;
 };
 
 std::vector<zip::ZipSource> TreeCollector::Collect(const std::wstring& dir) {
@@ -161,7 +119,7 @@ void TreeCollector::Follow(std::vector<Item>& items, std::vector<zip::ZipSource>
 // Notes the identity of `dir` (for a link: of its target); false when it was
 // noted before.
 bool TreeCollector::FirstVisit(const std::wstring& dir) {
-    auto identity = DirectoryIdentity(dir);
+    auto identity = IdentityOf(dir);
     if (!identity) {
         DWORD code = GetLastError();
         RaiseCannotOpen(dir, code ? code : ERROR_PATH_NOT_FOUND);

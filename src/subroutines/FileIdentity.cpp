@@ -3,10 +3,19 @@
 #include "subroutines/Subroutines.h"
 #include "win/Handle.h"
 
+#include <cstdint>
 #include <cstring>
+#include <functional>
 
 bool FileIdentity::operator==(const FileIdentity& other) const {
     return volume == other.volume && std::memcmp(&id, &other.id, sizeof id) == 0;
+}
+
+size_t FileIdentityHash::operator()(const FileIdentity& identity) const {
+    uint64_t low, high;
+    std::memcpy(&low, identity.id.Identifier, sizeof low);
+    std::memcpy(&high, identity.id.Identifier + sizeof low, sizeof high);
+    return std::hash<uint64_t>()(low ^ (high * 31) ^ (identity.volume << 1));
 }
 
 namespace {

@@ -15,6 +15,11 @@ struct FileIdentity {
     bool operator==(const FileIdentity& other) const;
 };
 
+// For sets of identities, such as the directories a walk has visited.
+struct FileIdentityHash {
+    size_t operator()(const FileIdentity& identity) const;
+};
+
 // The identity of what `path` names (for a link: of what it points to); none
 // when it does not exist or cannot be opened.
 std::optional<FileIdentity> IdentityOf(const std::wstring& path);
