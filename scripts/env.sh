@@ -15,7 +15,7 @@ start_xvfb() {
   if [ -n "${DISPLAY:-}" ]; then return 0; fi
   local n=$(( 90 + RANDOM % 400 ))
   while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
-  Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+  Xvfb ":$n" -screen 0 "${xvfb_screen:-1280x1024x24}" -nolisten tcp >/dev/null 2>&1 &
   xvfb_pid=$!
   export DISPLAY=":$n"
   local i

@@ -332,6 +332,13 @@ RadioButton::RadioButton(HWND parent, int left, int top, int width, int height,
            left, top, width, height, caption, id);
 }
 
+void RadioButton::SetFont(const FontSpec& font) {
+    Control::SetFont(font);
+    int captionHeight = MeasureText(FontHandle(), Text()).cy;
+    if (Height() < captionHeight)
+        SetBounds(Left(), Top(), Width(), captionHeight);
+}
+
 bool RadioButton::Checked() const {
     return SendMessageW(hwnd_, BM_GETCHECK, 0, 0) == BST_CHECKED;
 }

@@ -140,6 +140,9 @@ class RadioButton : public Control {
                 int id, bool firstOfGroup = false);
     bool Checked() const;
     void SetChecked(bool checked);
+    // Grows the button to the height of its caption where a font is taller
+    // than the designed height.
+    void SetFont(const FontSpec& font) override;
     std::function<void()> OnClick;
     bool Reflect(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
 };
